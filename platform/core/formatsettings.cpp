@@ -1,0 +1,3 @@
+#include "formatsettings.h"
+
+TFormatSettings FormatSettings;
