@@ -27,6 +27,8 @@ bool StrInArray(const std::string& S, std::initializer_list<std::string_view> It
 bool StrInArray(const std::string& S, const std::vector<std::string>& Items);
 
 std::string ReplaceAll(const std::string& Source, const std::string& Pattern, const std::string& Replacement);
+// A temporary Source with nothing to replace is handed back without a copy.
+std::string ReplaceAll(std::string&& Source, const std::string& Pattern, const std::string& Replacement);
 std::string TextBefore(const std::string& S, const std::string& Sub);
 void ExtractToken(std::string& S, const std::string& Delimiters, std::string& Token);
 
