@@ -21,6 +21,9 @@ constexpr int MaxXmlDepth = 2000;
 class TXMLNode;
 
 // An ordered list that owns its nodes; every node in it has the list's Owner as Parent.
+// One item is held in place; more sit in one realloc'd array whose capacity is implied
+// by the count (the next power of two). So the lists of a leaf cost no allocation and
+// a node can embed its lists.
 class TXMLNodeList {
 public:
     explicit TXMLNodeList(TXMLNode* AOwner);
@@ -29,9 +32,18 @@ public:
     TXMLNodeList& operator=(const TXMLNodeList&) = delete;
 
     TXMLNode* Owner;
+
+private:
+    union {
+        TXMLNode** FItems;           // when FCount >= 2
+        TXMLNode* FSingle = nullptr;  // when FCount <= 1
+    };
+    uint32_t FCount = 0;
+
+public:
     bool IgnoreCase;
 
-    int Count() const { return static_cast<int>(FList.size()); }
+    int Count() const { return static_cast<int>(FCount); }
     // EListError "List index out of bounds (%d)" outside 0..Count-1.
     TXMLNode* Items(int Index) const;
     void FreeAll();
@@ -48,16 +60,21 @@ public:
     int IndexOf(const TXMLNode* Node) const;
     void Move(int CurIndex, int NewIndex);
 
-    std::vector<TXMLNode*>::const_iterator begin() const { return FList.begin(); }
-    std::vector<TXMLNode*>::const_iterator end() const { return FList.end(); }
+    TXMLNode* const* begin() const { return FCount <= 1 ? &FSingle : FItems; }
+    TXMLNode* const* end() const { return begin() + FCount; }
 
 private:
-    std::vector<TXMLNode*> FList;
+    // Hands the items to the caller and leaves the list empty, freeing no node.
+    // Single receives a lone item; the caller frees the returned array otherwise.
+    TXMLNode** Detach(uint32_t& ACount, TXMLNode*& Single);
+    friend class TXMLNode;
 };
 
 class TXMLNode : public TObject {
 public:
-    // Create: with Text, parses its first element into this node.
+    // Create: with Text, parses its first element into this node. Inside this
+    // constructor the node is still a TXMLNode, so a subclass that wants its class in
+    // every parsed node passes empty Text here and calls ParseNode in its own body.
     TXMLNode(const std::string& Text, bool AIgnoreCase, TXMLNode* AParent);
     // CreateFromFile: LoadStringFromFile, then as Create with IgnoreCase false.
     static TXMLNode* CreateFromFile(const std::string& FileName, TXMLNode* AParent);
@@ -69,13 +86,14 @@ public:
     TXMLNode(const TXMLNode&) = delete;
     TXMLNode& operator=(const TXMLNode&) = delete;
 
+    // Ordered for size: a parsed document holds one of these per element and text.
     std::string Value;
-    TXMLNode* Parent = nullptr;
-    TXMLNodeKind Kind = nkElement;
     std::string Name;
-    TXMLNodeList* Attributes = nullptr;
-    TXMLNodeList* Children = nullptr;
-    TXMLNodeList* Prolog = nullptr;
+    TXMLNode* Parent = nullptr;
+    TXMLNodeList* Attributes = nullptr;  // nil for attribute nodes
+    TXMLNodeList* Children = nullptr;    // nil for attribute nodes
+    TXMLNodeList* Prolog = nullptr;      // made by the parser only
+    TXMLNodeKind Kind = nkElement;
     bool AllowUnquoted = false;
     bool IgnoreCase = false;
 
@@ -107,6 +125,18 @@ protected:
 
     friend class TXMLNodeList;
     friend void ParseNode(TXMLNode* Node, const std::string& Text, size_t& Position, size_t Limit);
+    friend TXMLNode* CreateNodeOfClass(const TXMLNode* ClassOf, const std::string& AName, TXMLNodeKind AKind,
+                                       TXMLNode* AParent, const std::string& AValue);
+    friend struct TXMLParser;
+
+private:
+    // Gives a bare node its lists and the flags of AParent, as Create does.
+    void InitElement(TXMLNode* AParent);
+
+    // The lists that Attributes and Children point to; embedded so that a node
+    // costs one allocation.
+    TXMLNodeList FAttrList{this};
+    TXMLNodeList FChildList{this};
 };
 
 // Builds a node of Owner's class the way CreateNode does (Owner may be null for TXMLNode).
