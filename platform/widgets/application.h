@@ -1,0 +1,53 @@
+// The application object: title, help file, and the general error box that shows any
+// exception reaching the event loop. Application always exists, with or without a
+// TGuiApplication, so rules and controls may report through it from anywhere.
+#pragma once
+
+#include "object.h"
+
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+class TApplication : public TObject {
+public:
+    // "Quorvale Order Entry"; captions of plain message boxes and the error box.
+    QString Title;
+    // The help file by name ("VORNAPP.HLP"): a bare name lies beside the program,
+    // and the HTML file of the same base name is what is shown.
+    QString HelpFile;
+
+    // Replaces the error box when set (the box is then the handler's business).
+    std::function<void(TObject* Sender, const std::exception& E)> OnException;
+
+    // Title, or the program's name while no title is set.
+    QString DisplayTitle() const;
+
+    // Shows the exception's message in one error box (mtError, OK); EAbort never.
+    void HandleException(const std::exception& E);
+    // Runs Action and reports whatever it throws; true when it ran through.
+    bool Guard(const std::function<void()>& Action);
+
+    // Opens the help window on the topic of a context number; 0 opens the contents.
+    // Throws Exception when the help file or the topic cannot be found.
+    void HelpContext(int Context);
+    // Opens the help window on the contents page.
+    void HelpContents();
+    // The program no longer needs help: the help window closes and is freed.
+    void HelpClose();
+    // The HTML file HelpFile stands for, with its full path.
+    QString HelpFilePath() const;
+};
+
+extern TApplication* const Application;
+
+// The program's QApplication: every exception that escapes an event handler goes to
+// Application->HandleException instead of ending the program.
+class TGuiApplication : public QApplication {
+public:
+    TGuiApplication(int& argc, char** argv);
+    ~TGuiApplication() override;
+    bool notify(QObject* Receiver, QEvent* Event) override;
+};
