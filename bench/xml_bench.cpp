@@ -202,9 +202,11 @@ struct TStringWriter : pugi::xml_writer {
     void write(const void* Data, size_t Size) override { Out.append(static_cast<const char*>(Data), Size); }
 };
 
+// Blocks above the mmap threshold (the text copy, long child arrays) count as well.
 size_t HeapInUse()
 {
-    return mallinfo2().uordblks;
+    struct mallinfo2 Info = mallinfo2();
+    return Info.uordblks + Info.hblkhd;
 }
 
 void Row(const char* What, double Bytes, double Ours, double Theirs)

@@ -171,7 +171,7 @@ struct TXMLParser {
         ReadToken();
         bool BareWord = Tok == tkName;
         auto Attr = MakeNode(Owner, nkAttribute, Owner, std::move(AttrName), TokenText());
-        Owner->Attributes->Add(Attr.get());
+        Owner->Attributes.Append(Attr.get());
         Attr.release();
         if (BareWord && !AllowUnquoted)
             Fail("Attribute value expected");
@@ -302,7 +302,7 @@ struct TXMLParser {
                 std::unique_ptr<TXMLNode> Child(Node->NewInstance());
                 Child->InitElement(Node);
                 ParseMarkup(Child.get(), Depth + 1);
-                Node->Children->Add(Child.get());
+                Node->Children.Append(Child.get());
                 Child.release();
                 continue;
             }
@@ -319,7 +319,7 @@ struct TXMLParser {
             if (std::memchr(Data.data(), '&', Data.size()))
                 Data = UnescapeText(Data);
             auto TextNode = MakeNode(Node, nkText, Node, std::string(), std::move(Data));
-            Node->Children->Add(TextNode.get());
+            Node->Children.Append(TextNode.get());
             TextNode.release();
         }
     }

@@ -19,9 +19,10 @@ struct TFrame {
     uint32_t Index;
 };
 
-inline int CountOf(const TXMLNodeList* List)
+// Read without making lists that were never made.
+inline uint32_t CountOf(const TXMLNodeListPtr& List)
 {
-    return List ? List->Count() : 0;
+    return static_cast<uint32_t>(List.ItemCount());
 }
 
 class TXMLWriter {
@@ -107,10 +108,10 @@ private:
     // Attributes of the top frame, one per call; false when they are all written.
     bool NextAttribute(TFrame& F)
     {
-        const TXMLNodeList* Attrs = F.Node->Attributes;
-        if (F.Index >= static_cast<uint32_t>(CountOf(Attrs)))
+        const TXMLNodeListPtr& Attrs = F.Node->Attributes;
+        if (F.Index >= CountOf(Attrs))
             return false;
-        const TXMLNode* Attr = Attrs->Items(static_cast<int>(F.Index++));
+        const TXMLNode* Attr = Attrs.ItemAt(static_cast<int>(F.Index++));
         Out += ' ';
         Put(Attr);
         return true;
@@ -147,8 +148,8 @@ private:
     {
         switch (F.Phase) {
         case 0:  // the prolog goes in front of the node
-            if (F.Index < static_cast<uint32_t>(CountOf(N->Prolog))) {
-                const TXMLNode* Entry = N->Prolog->Items(static_cast<int>(F.Index++));
+            if (F.Index < CountOf(N->Prolog)) {
+                const TXMLNode* Entry = N->Prolog.ItemAt(static_cast<int>(F.Index++));
                 Stack.push_back({Entry, ftInstruction, 0, false, 0});
                 return;
             }
@@ -175,8 +176,8 @@ private:
             F.Index = 0;
             return;
         default:
-            if (F.Index < static_cast<uint32_t>(CountOf(N->Children))) {
-                Put(N->Children->Items(static_cast<int>(F.Index++)));
+            if (F.Index < CountOf(N->Children)) {
+                Put(N->Children.ItemAt(static_cast<int>(F.Index++)));
                 return;
             }
             Out += "</";
@@ -202,13 +203,13 @@ private:
                 PopIndented();
                 return;
             }
-            Out += N->Children->Items(0)->Kind == nkText ? ">" : ">\r\n";
+            Out += N->Children.ItemAt(0)->Kind == nkText ? ">" : ">\r\n";
             F.Phase = 2;
             F.Index = 0;
             return;
         default:
-            if (F.Index < static_cast<uint32_t>(CountOf(N->Children))) {
-                const TXMLNode* C = N->Children->Items(static_cast<int>(F.Index++));
+            if (F.Index < CountOf(N->Children)) {
+                const TXMLNode* C = N->Children.ItemAt(static_cast<int>(F.Index++));
                 if (C->Kind == nkElement) {
                     F.ElementChildren = true;
                     PutIndented(C);

@@ -271,6 +271,126 @@ private slots:
         });
         QCOMPARE(TCountedNode::Live, 0);
     }
+
+    void listsMadeOnDemand()
+    {
+        TXMLNode Doc("<r><leaf>text</leaf><empty/><pair a=\"1\" b=\"2\"/></r>", false, nullptr);
+        TXMLNode* Leaf = Doc.Child(0);
+        TXMLNode* Text = Leaf->Child(0);
+        QCOMPARE(Text->Kind, nkText);
+        QVERIFY(Text->Children != nullptr && Text->Attributes != nullptr);
+        QCOMPARE(Text->Children->Count(), 0);
+        QCOMPARE(Text->ChildCount(), 0);
+        QCOMPARE(Leaf->Children->Count(), 1);
+        QCOMPARE(Leaf->Children->Items(0), Text);
+        QCOMPARE(Leaf->Children->FindByName(""), Text);
+        QCOMPARE(Leaf->Children->IndexOf(Text), 0);
+        QCOMPARE(ErrorOf([&] { Leaf->Children->Items(1); }), std::string("List index out of bounds (1)"));
+        int Seen = 0;
+        for (TXMLNode* C : *Doc.Child(1)->Children)
+            Seen += C != nullptr;
+        QCOMPARE(Seen, 0);
+        const TXMLNode* Const = Doc.Child(1);
+        QCOMPARE(Const->Attributes->Count(), 0);
+        QVERIFY(Const->Attributes->FindByName("a") == nullptr);
+
+        // Attribute nodes still have no lists at all.
+        TXMLNode* A = Doc.Child(2)->Attributes->Items(0);
+        QVERIFY(!A->Attributes && !A->Children && A->Attributes == nullptr && A->Children == nullptr);
+        QVERIFY(A->Prolog == nullptr);
+        QCOMPARE(A->ChildCount(), 0);
+
+        // Changes through -> reach the node, whatever its list held so far.
+        TXMLNode* Added = Doc.Child(1)->Children->AddNode("x", "", nkElement);
+        QCOMPARE(Added->Parent, Doc.Child(1));
+        QCOMPARE(Doc.Child(1)->ChildCount(), 1);
+        Leaf->Children->AddNode("y", "", nkElement);
+        QCOMPARE(Doc.GetXml(), std::string("<r><leaf>text<y/></leaf><empty><x/></empty><pair a=\"1\" b=\"2\"/></r>"));
+        TXMLNode* Z = Text->Children->AddNode("z", "", nkElement);
+        QCOMPARE(Z->Parent, Text);
+        QCOMPARE(Text->ChildCount(), 1);
+        QCOMPARE(Text->Child(0), Z);
+        Leaf->Children->Move(0, 1);
+        QCOMPARE(Leaf->Child(1), Text);
+
+        // A pointer or reference taken to a list stays that node's list.
+        TXMLNode* Fresh = Doc.Children->AddNode("fresh", "", nkElement);
+        TXMLNodeList* Kept = Fresh->Attributes;
+        TXMLNodeList& KeptChildren = *Fresh->Children;
+        QCOMPARE(Kept, static_cast<TXMLNodeList*>(Fresh->Attributes));
+        QVERIFY(Fresh->Attributes == Kept);
+        Kept->AddNode("k", "v", nkAttribute);
+        KeptChildren.AddNode("c", "", nkElement);
+        QCOMPARE(Fresh->GetXml(), std::string("<fresh k=\"v\"><c/></fresh>"));
+        QCOMPARE(Kept->Owner, Fresh);
+        QCOMPARE(Fresh->Children->Owner, Fresh);
+        QCOMPARE(Doc.Child(1)->Children->Owner, Doc.Child(1));
+        Fresh->Children->FreeAll();
+        QCOMPARE(Fresh->ChildCount(), 0);
+    }
+
+    void deferredListsKeepTheirCaseFlag()
+    {
+        TXMLNode Folded("<e/>", true, nullptr);
+        Folded.IgnoreCase = false;
+        QVERIFY(Folded.Children->IgnoreCase && Folded.Attributes->IgnoreCase);
+        Folded.SetAttribute("Name", "x");
+        QCOMPARE(Folded.GetAttribute("NAME"), std::string("x"));
+
+        TXMLNode Plain("<e/>", false, nullptr);
+        Plain.Children->IgnoreCase = true;  // set on a list not made yet
+        QVERIFY(Plain.Children->IgnoreCase);
+        Plain.Children->AddNode("Child", "", nkElement);
+        QVERIFY(Plain.Children->FindByName("CHILD") != nullptr);
+    }
+
+    void listsAddedToLaterAreFreedWithTheRoot()
+    {
+        QCOMPARE(TCountedNode::Live, 0);
+        {
+            TCountedNode Root("<r><a>t</a><b/></r>");
+            TXMLNode* A = Root.Child(0);
+            A->Child(0)->Children->AddNode("under-text", "", nkElement);
+            Root.Child(1)->Children->AddNode("x", "", nkElement)->SetText("y");
+            Root.Child(1)->Attributes->AddNode("k", "v", nkAttribute);
+            QCOMPARE(TCountedNode::Live, 8);
+        }
+        QCOMPARE(TCountedNode::Live, 0);
+    }
+
+    void nodesCrossThreads()
+    {
+        // Made on one thread, freed on another, including after the maker ended.
+        std::vector<TXMLNode*> Made;
+        RunOnSmallStack([&] {
+            for (int I = 0; I < 3; ++I)
+                Made.push_back(new TXMLNode("<r a=\"1\"><x>text</x><y/></r>", false, nullptr));
+        });
+        TXMLNode* Kept = Made.back();
+        Made.pop_back();
+        for (TXMLNode* N : Made)
+            delete N;
+        QCOMPARE(Kept->GetXml(), std::string("<r a=\"1\"><x>text</x><y/></r>"));
+
+        // Made here, freed by a thread that is still running while this one allocates.
+        std::vector<TXMLNode*> Local;
+        for (int I = 0; I < 2000; ++I)
+            Local.push_back(TXMLNode::CreateNode("n", nkElement, nullptr, "v"));
+        RunOnSmallStack([&] {
+            for (size_t I = 0; I < Local.size(); I += 2)
+                delete Local[I];
+        });
+        std::vector<TXMLNode*> More;
+        for (int I = 0; I < 3000; ++I)
+            More.push_back(TXMLNode::CreateNode("m", nkElement, nullptr, ""));
+        for (size_t I = 1; I < Local.size(); I += 2)
+            QCOMPARE(Local[I]->Value, std::string("v"));
+        for (size_t I = 1; I < Local.size(); I += 2)
+            delete Local[I];
+        for (TXMLNode* N : More)
+            delete N;
+        delete Kept;
+    }
 };
 
 QTEST_GUILESS_MAIN(TreeTest)
