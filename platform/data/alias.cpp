@@ -1,0 +1,132 @@
+// Alias configuration. The file is read once per path; a changed VORN_ENGINE_CONFIG
+// is noticed on the next call, which tests rely on.
+#include "alias.h"
+
+#include "exceptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTextStream>
+
+TSession Session;
+
+QString ParamValue(const QStringList& params, const QString& key)
+{
+    for (const QString& line : params) {
+        int eq = line.indexOf('=');
+        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1);
+    }
+    return QString();
+}
+
+QString TSession::ConfigFileName() const
+{
+    QString env = qEnvironmentVariable("VORN_ENGINE_CONFIG");
+    if (!env.isEmpty())
+        return env;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath("Quorvale/engine.ini");
+}
+
+void TSession::Reset()
+{
+    FLoaded = false;
+    FAliases.clear();
+}
+
+void TSession::Load()
+{
+    QString file = ConfigFileName();
+    if (FLoaded && FLoadedFrom == file)
+        return;
+    FAliases.clear();
+    FLoaded = true;
+    FLoadedFrom = file;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return; // no configuration yet: no aliases
+    QTextStream in(&f);
+    Alias* current = nullptr;
+    while (!in.atEnd()) {
+        QString line = in.readLine().trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[') && line.endsWith(']')) {
+            FAliases.append(Alias{line.mid(1, line.size() - 2).trimmed(), QString(), {}});
+            current = &FAliases.last();
+            continue;
+        }
+        int eq = line.indexOf('=');
+        if (!current || eq <= 0)
+            continue;
+        QString key = line.left(eq).trimmed().toUpper();
+        QString value = line.mid(eq + 1).trimmed();
+        if (key == "DRIVER" || key == "TYPE")
+            current->Driver = value.toUpper();
+        else
+            current->Params << key + "=" + value;
+    }
+}
+
+TSession::Alias* TSession::Find(const QString& name)
+{
+    Load();
+    for (Alias& a : FAliases)
+        if (a.Name.compare(name, Qt::CaseInsensitive) == 0)
+            return &a;
+    return nullptr;
+}
+
+bool TSession::IsAlias(const QString& name)
+{
+    return Find(name) != nullptr;
+}
+
+void TSession::AddStandardAlias(const QString& name, const QString& path, const QString& defaultDriver)
+{
+    AddAlias(name, defaultDriver.isEmpty() ? QString("PARADOX") : defaultDriver, {"PATH=" + path});
+}
+
+void TSession::AddAlias(const QString& name, const QString& driver, const QStringList& params)
+{
+    if (name.trimmed().isEmpty())
+        throw EDatabaseError("Alias name missing");
+    if (Find(name))
+        throw EDatabaseError("Alias already exists: " + name.toStdString());
+    QString d = driver.toUpper();
+    if (d != "PARADOX" && d != "INTRBASE")
+        throw EDatabaseError("Unknown driver: " + driver.toStdString());
+    Alias a{name, d, {}};
+    for (const QString& p : params) {
+        int eq = p.indexOf('=');
+        if (eq > 0)
+            a.Params << p.left(eq).trimmed().toUpper() + "=" + p.mid(eq + 1).trimmed();
+    }
+    FAliases.append(a);
+}
+
+QStringList TSession::GetAliasParams(const QString& name)
+{
+    Alias* a = Find(name);
+    if (!a)
+        throw EDatabaseError("Unknown alias: " + name.toStdString());
+    return a->Params;
+}
+
+QString TSession::GetAliasDriverName(const QString& name)
+{
+    Alias* a = Find(name);
+    if (!a)
+        throw EDatabaseError("Unknown alias: " + name.toStdString());
+    return a->Driver;
+}
+
+QStringList TSession::GetAliasNames()
+{
+    Load();
+    QStringList names;
+    for (const Alias& a : FAliases)
+        names << a.Name;
+    return names;
+}

@@ -1,0 +1,267 @@
+// TDataSet: a cursor with fields, a state, events and a cache of changes. Records are
+// read a page at a time (TTable seeks on its ordering, which always ends with the
+// table's key so the order is total); the cache of inserts, edits and deletes is laid
+// over what is read. What must stay true: the window of records in memory is always a
+// contiguous run of the dataset's order, and each cached change exists once.
+#pragma once
+
+#include "exceptions.h"
+#include "field.h"
+
+#include <QObject>
+#include <QVariant>
+#include <QVector>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class TDatabase;
+class TDataSource;
+class TSqlRunner;
+
+enum TDataSetState {
+    dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
+    dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening
+};
+enum TUpdateKind { ukModify, ukInsert, ukDelete };
+enum TUpdateAction { uaFail, uaAbort, uaSkip, uaRetry, uaApplied };
+enum TDataAction { daFail, daAbort, daRetry };
+enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+using TLocateOptions = int;
+
+// A record's place in the dataset's order; survives edits of other records.
+struct TBookmark {
+    QVector<QVariant> Key;
+    bool IsValid() const { return !Key.isEmpty(); }
+};
+
+using TDataSetNotifyEvent = std::function<void(TDataSet*)>;
+using TDataSetErrorEvent = std::function<void(TDataSet*, EDatabaseError&, TDataAction&)>;
+using TUpdateErrorEvent = std::function<void(TDataSet*, EDatabaseError&, TUpdateKind, TUpdateAction&)>;
+
+class TDataSet : public QObject {
+public:
+    explicit TDataSet(QObject* owner = nullptr);
+    ~TDataSet() override;
+
+    // The connection: set directly, or by DatabaseName among the open TDatabase objects.
+    TDatabase* Database() const;
+    void SetDatabase(TDatabase* db) { FDatabase = db; }
+    QString DatabaseName;
+
+    void Open();
+    void Close();
+    bool Active() const { return FState != dsInactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    TDataSetState State() const { return FState; }
+
+    int FieldCount() const { return int(FFields.size()); }
+    TField* Fields(int index) const { return FFields.at(index); }
+    TField* FindField(const QString& name) const;
+    // Fails with "Field '%s' not found".
+    TField* FieldByName(const QString& name) const;
+
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    int MoveBy(int distance);
+    bool Bof() const { EnsureFresh(); return FBof; }
+    bool Eof() const { EnsureFresh(); return FEof; }
+    bool IsEmpty() const;
+    // Counted by the database on request (count(*)), cached changes included.
+    int RecordCount();
+    // 1-based position; setting it reads that row with OFFSET.
+    int RecNo();
+    void SetRecNo(int recNo);
+
+    void Insert();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void Refresh();
+    bool Modified() const { return FModified; }
+    bool CanModify() const;
+    // Posts a modified edit, cancels an unmodified one.
+    void CheckBrowseMode();
+
+    // Fields are ';'-separated; values one per field.
+    bool Locate(const QString& keyFields, const QVariantList& keyValues, TLocateOptions options = 0);
+    bool Locate(const QString& keyField, const QVariant& keyValue, TLocateOptions options = 0)
+    {
+        return Locate(keyField, QVariantList{keyValue}, options);
+    }
+    // The result field(s) of the matching record without moving; null when none.
+    QVariant Lookup(const QString& keyFields, const QVariantList& keyValues, const QString& resultFields);
+    QVariant Lookup(const QString& keyField, const QVariant& keyValue, const QString& resultFields)
+    {
+        return Lookup(keyField, QVariantList{keyValue}, resultFields);
+    }
+
+    // Key search on the ordering columns: SetKey, assign the key fields, GotoKey.
+    void SetKey();
+    bool GotoKey();
+    bool FindKey(const QVariantList& keyValues);
+
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& bookmark);
+    void FreeBookmark(TBookmark& bookmark) { bookmark.Key.clear(); }
+    bool BookmarkValid(const TBookmark& bookmark);
+
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return FDisableCount > 0; }
+
+    // Cached updates: posts are held until applied; they are laid over what is read.
+    bool CachedUpdates() const { return FCachedUpdates; }
+    void SetCachedUpdates(bool on);
+    bool UpdatesPending() const { return !FCache.empty(); }
+    // Applies this dataset's cache alone in one transaction, then empties it.
+    void ApplyUpdates();
+    void CommitUpdates();
+    // Discards the cache (cancelling a pending edit) and re-reads.
+    void CancelUpdates();
+
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
+    TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
+    TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
+    TDataSetNotifyEvent OnNewRecord, OnCalcFields;
+    TDataSetErrorEvent OnPostError, OnDeleteError, OnEditError;
+    TUpdateErrorEvent OnUpdateError;
+
+    // Records read per round trip.
+    int PageSize = 50;
+
+protected:
+    struct TRec {
+        QVector<QVariant> Values;
+        QVector<QVariant> Calc;
+        int Entry = -1; // cache entry id laid over this record, or -1
+    };
+    struct TCacheEntry {
+        TUpdateKind Kind;
+        QVector<QVariant> OldValues; // as stored, for modify and delete
+        QVector<QVariant> NewValues; // for insert and modify
+        quint64 Seq = 0;
+        bool Applied = false;
+        bool Skipped = false;
+    };
+
+    // Storage hooks of the concrete datasets.
+    virtual void InternalOpen() = 0;
+    virtual void InternalClose() {}
+    // Rows strictly after (forward) or before (backward, nearest first) a key of the
+    // order; from the start or end when key is null. Filtered by the master link.
+    virtual QVector<QVector<QVariant>> FetchRows(const QVector<QVariant>* key, bool forward, bool inclusive, int count);
+    // First row in order matching the condition (same filter), after key when given.
+    virtual QVector<QVector<QVariant>> FindRows(const QVector<int>& columns, const QVariantList& values,
+                                                TLocateOptions options, const QVector<QVariant>* after, int count);
+    virtual qint64 CountRows();
+    virtual QVector<QVector<QVariant>> RowsAtOffset(qint64 offset, int count);
+    virtual void WriteChange(TSqlRunner& runner, TUpdateKind kind, const QVector<QVariant>& oldValues,
+                             const QVector<QVariant>& newValues);
+    virtual TSqlRunner* Runner();
+    // The columns SetKey/GotoKey search on (';'-separated).
+    virtual QString KeyFieldNames() const { return QString(); }
+    // Everything read at open (queries): navigation never goes back to the database.
+    bool FAllInMemory = false;
+    QVector<QVector<QVariant>> FLoaded; // rows an in-memory dataset read at open
+    // Post writes immediately (no cache) and the storage is reread afterwards.
+    bool FReadOnly = false;
+
+    // Columns of the source; data fields bind to them by name.
+    QStringList FColumns;
+    QVector<TFieldType> FColumnTypes;
+    QVector<int> FColumnSizes;
+    QVector<int> FOrderCols; // total order: ordering columns then key columns
+    QVector<int> FKeyCols;   // identity of a stored row
+    QVector<int> FFilterCols;
+    QVector<QVariant> FFilterValues;
+    bool FFilterNone = false; // master has no current record: nothing matches
+    // The master moved and the records of the new master are read on first use.
+    bool FStale = false;
+    void EnsureFresh() const;
+    int FFetchCount = 50;
+
+    void SetColumns(const QStringList& names, const QVector<TFieldType>& types, const QVector<int>& sizes);
+    void BindFields();
+    int ColumnIndex(const QString& name) const;
+    QVector<int> ColumnList(const QString& names) const;
+    // Loads the first page (or the whole result for in-memory datasets).
+    void LoadRows(const QVector<QVector<QVariant>>& all);
+    void ResetWindow();
+    void MasterChanged(const QVector<QVariant>& values, bool none);
+    int CompareKeys(const QVector<QVariant>& a, const QVector<QVariant>& b) const;
+    QVector<QVariant> OrderKey(const QVector<QVariant>& values) const;
+    void DataEvent(int event, TField* field = nullptr);
+    void NotifyState();
+
+private:
+    friend class TField;
+    friend class TDatabase;
+    friend class TDataSource;
+
+    void SetState(TDataSetState s);
+    TRec MakeRec(const QVector<QVariant>& values, int entry);
+    void CalculateFields(TRec& rec);
+    const TRec* ActiveRec() const;
+    TRec* ActiveRecMutable();
+    void SetFieldValue(TField* field, const QVariant& value);
+    QVariant FieldValue(const TField* field) const;
+    QVariant FieldOldValue(const TField* field) const;
+
+    bool FetchMore(bool forward, const QVector<QVariant>* startKey = nullptr, bool inclusive = false);
+    void PlaceAt(const TRec& rec, bool reread);
+    void BeginInsertAppend(bool append);
+    void Resync(const QVector<QVariant>& values, int entry);
+    bool FindRec(const QVector<int>& columns, const QVariantList& values, TLocateOptions options, TRec& found);
+    bool MatchesFilter(const QVector<QVariant>& values) const;
+    QByteArray Identity(const QVector<QVariant>& values) const;
+    int AddChange(TUpdateKind kind, const QVector<QVariant>& oldValues, const QVector<QVariant>& newValues, int entry);
+    void WriteNow(TUpdateKind kind, const QVector<QVariant>& oldValues, const QVector<QVariant>& newValues);
+    // Writes the cache through the runner; true when something was skipped.
+    void ApplyCache(TSqlRunner& runner);
+    void ClearApplied();
+    void ResetApplyMarks();
+    void CreateDefaultFields();
+    void DestroyFields();
+
+    TDatabase* FDatabase = nullptr;
+    TDataSetState FState = dsInactive;
+    std::vector<TField*> FFields;
+    std::vector<std::unique_ptr<TField>> FOwnedFields;
+    int FCalcCount = 0;
+
+    std::deque<TRec> FWin;
+    int FCur = -1;
+    bool FWinAtStart = false, FWinAtEnd = false;
+    bool FBof = true, FEof = true;
+
+    TRec FEditRec;       // the buffer of an edit or insert, or of a key being set
+    TRec FEditOriginal;  // the record as it was before the edit
+    int FEditPos = -1;   // insert position in the window
+    bool FModified = false;
+    const TRec* FCalcRec = nullptr; // record being calculated or looked up
+
+    bool FCachedUpdates = false;
+    std::map<int, TCacheEntry> FCache;         // by entry id
+    std::map<QByteArray, int> FCacheByIdentity; // stored rows that a change hides
+    int FNextEntry = 1;
+    quint64 FSeq = 0;
+
+    int FDisableCount = 0;
+    bool FPendingDataChange = false;
+    std::vector<TDataSource*> FSources;
+};
+
+// Dataset events that data sources pass on.
+enum { deFieldChange = 1, deRecordChange, deDataSetChange, deDataSetScroll, deStateChange };
+
+// Raises EDatabaseError with the dataset's name in front when it has one.
+[[noreturn]] void DatabaseError(const QString& message, const QObject* component = nullptr);

@@ -1,0 +1,57 @@
+// TQuery: an SQL text with named parameters; the whole result is read when it opens
+// (the data module's queries return short lists). A parameter named like a field of
+// the DataSource's dataset takes that field's value each time the query opens, and
+// an open query follows its master.
+#pragma once
+
+#include "dataset.h"
+#include "datasource.h"
+
+#include <memory>
+
+class TParam {
+public:
+    QString Name;
+    TFieldType DataType = ftUnknown;
+    QVariant Value;
+    void SetAsFloat(double v) { DataType = ftFloat; Value = v; }
+    void SetAsInteger(int v) { DataType = ftInteger; Value = v; }
+    void SetAsString(const QString& v) { DataType = ftString; Value = v; }
+    void SetAsDateTime(TDateTime v) { DataType = ftDateTime; Value = v; }
+    void SetAsBoolean(bool v) { DataType = ftBoolean; Value = v; }
+    void Clear() { Value = QVariant(); }
+    bool IsNull() const { return Value.isNull(); }
+};
+
+class TQuery : public TDataSet {
+public:
+    explicit TQuery(QObject* owner = nullptr);
+    ~TQuery() override;
+
+    // Lines are joined with line breaks.
+    QStringList SQL;
+    void SetDataSource(TDataSource* source);
+    TDataSource* DataSource() const { return FDataSource; }
+
+    // Parameters in order of appearance, created from the text on first use.
+    int ParamCount();
+    TParam* Params(int index);
+    // Fails with "Parameter 'X' not found".
+    TParam* ParamByName(const QString& name);
+    TParam* FindParam(const QString& name);
+    // Runs a statement that returns no rows; returns the rows affected.
+    int ExecSQL();
+
+protected:
+    void InternalOpen() override;
+
+private:
+    class MasterLink;
+    void SyncParams();
+    QString BindParams(QVariantList& values);
+    TDataSource* FDataSource = nullptr;
+    std::unique_ptr<MasterLink> FLink;
+    QList<TParam> FParams;
+    QString FParamsFor;
+    QVariantList FLastValues;
+};

@@ -1,0 +1,925 @@
+// The engine against one storage: local table files, or (built with
+// QUORVALE_TEST_FIREBIRD) a scratch database on the local Firebird server.
+#include "alias.h"
+#include "database.h"
+#include "datasource.h"
+#include "fbclient.h"
+#include "formatsettings.h"
+#include "query.h"
+#include "table.h"
+#include "teststore.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+#ifdef QUORVALE_TEST_FIREBIRD
+constexpr bool kFirebird = true;
+#else
+constexpr bool kFirebird = false;
+#endif
+
+class EngineTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestStore> store;
+    std::unique_ptr<TDatabase> db;
+
+    TTable* NewTable(const QString& name, const QString& index = QString())
+    {
+        auto* t = new TTable(db.get());
+        t->DatabaseName = "TEST";
+        t->TableName = name;
+        t->IndexFieldNames = index;
+        return t;
+    }
+    QString Helper() const { return QCoreApplication::applicationDirPath() + "/engine_test_helper"; }
+
+private slots:
+    void init()
+    {
+        if (kFirebird && !ServerAnswers("127.0.0.1", 3050)) {
+            if (!qEnvironmentVariableIsEmpty("CI"))
+                QFAIL("No Firebird server answers on 127.0.0.1:3050 (required when CI is set)");
+            QSKIP("No Firebird server answers on 127.0.0.1:3050; start one with scripts/firebird-server");
+        }
+        store = std::make_unique<TestStore>(kFirebird);
+        store->CreateTables();
+        db = std::make_unique<TDatabase>();
+        store->Open(*db);
+    }
+    void cleanup()
+    {
+        db.reset();
+        store.reset();
+    }
+
+    void aliasesComeFromTheConfigurationAndRunTimeOnes()
+    {
+        QVERIFY(Session.IsAlias("TESTDATA"));
+        QVERIFY(Session.IsAlias("testdata"));
+        QVERIFY(!Session.IsAlias("DBDEMOS"));
+        QByteArray before;
+        {
+            QFile f(store->ConfigFile);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            before = f.readAll();
+        }
+        Session.AddStandardAlias("DBDEMOS", "/some/folder", "PARADOX");
+        Session.AddAlias("DEZAZAV", "INTRBASE", {"SERVER NAME=localhost:/x/DEZAZAV.GDB", "USER NAME=SYSDBA"});
+        QCOMPARE(ParamValue(Session.GetAliasParams("DBDEMOS"), "PATH"), QString("/some/folder"));
+        QCOMPARE(ParamValue(Session.GetAliasParams("DEZAZAV"), "SERVER NAME"), QString("localhost:/x/DEZAZAV.GDB"));
+        QCOMPARE(ParamValue(Session.GetAliasParams("DEZAZAV"), "USER NAME"), QString("SYSDBA"));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, Session.AddAlias("DBDEMOS", "PARADOX", {}));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, Session.GetAliasParams("NOSUCH"));
+        QFile f(store->ConfigFile);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before); // run-time aliases are never written
+        Session.Reset();
+        QVERIFY(!Session.IsAlias("DBDEMOS"));
+    }
+
+    void connectionErrorsAreClear()
+    {
+        Session.AddStandardAlias("NOFOLDER", store->Dir.filePath("missing"));
+        TDatabase d;
+        d.AliasName = "NOFOLDER";
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, d.Open());
+        QVERIFY(!d.Connected());
+        // Nothing listens on this port.
+        Session.AddAlias("NOSERVER", "INTRBASE", {"SERVER NAME=127.0.0.1/1:/tmp/none.fdb"});
+        d.AliasName = "NOSERVER";
+        try {
+            d.Open();
+            QFAIL("opened without a server");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(QString::fromStdString(e.Message).contains("not running"), e.what());
+        }
+        TTable* t = NewTable("NOSUCHTABLE");
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->Open());
+        QVERIFY(!t->Active());
+    }
+
+    void closingTheDatabaseClosesItsDataSets()
+    {
+        TTable* orders = NewTable("ORDERS");
+        TTable* items = NewTable("ITEMS");
+        orders->Open();
+        items->Open();
+        QVERIFY(db->IsSQLBased() == kFirebird);
+        db->Close();
+        QVERIFY(!orders->Active());
+        QVERIFY(!items->Active());
+        QCOMPARE(orders->State(), dsInactive);
+    }
+
+    void navigationCrossesPagesInBothDirections()
+    {
+        TTable* t = NewTable("ORDERS", "CustNo");
+        t->PageSize = 2;
+        t->Open();
+        QVERIFY(t->Bof());
+        QVector<double> forward;
+        for (; !t->Eof(); t->Next())
+            forward << t->FieldByName("OrderNo")->AsFloat();
+        // By CustNo, then by the key, so equal customers keep a stable order.
+        QCOMPARE(forward, (QVector<double>{1003, 1001, 1004, 1002, 1005}));
+        QVector<double> backward;
+        for (t->Last(); !t->Bof(); t->Prior())
+            backward << t->FieldByName("OrderNo")->AsFloat();
+        std::reverse(backward.begin(), backward.end());
+        QCOMPARE(backward, forward);
+        QCOMPARE(t->RecordCount(), 5);
+        t->SetRecNo(4);
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1002.0);
+        QCOMPARE(t->RecNo(), 4);
+        QCOMPARE(t->MoveBy(10), 1);
+        QVERIFY(t->Eof());
+        t->Close();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->Next());
+    }
+
+    void defaultFieldsHaveTheColumnTypes()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->Open();
+        QCOMPARE(t->FieldByName("OrderNo")->DataType(), ftFloat);
+        QCOMPARE(t->FieldByName("EmpNo")->DataType(), ftInteger);
+        QCOMPARE(t->FieldByName("SaleDate")->DataType(), ftDateTime);
+        QCOMPARE(t->FieldByName("ShipVIA")->DataType(), ftString);
+        QCOMPARE(t->FieldByName("ShipVIA")->Size(), 7);
+        QCOMPARE(t->FieldByName("SaleDate")->AsDateTime(), 40001.0);
+        QVERIFY(t->FieldByName("ShipDate")->IsNull());
+        QCOMPARE(t->FieldByName("ShipDate")->AsDateTime(), 0.0);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->FieldByName("Nothing"));
+        QVERIFY(t->FindField("Nothing") == nullptr);
+    }
+
+    void persistentFieldsBindByNameAndRefuseMissingColumns()
+    {
+        auto* t = NewTable("ORDERS");
+        new TFloatField(t, "OrderNo");
+        new TFloatField(t, "NoSuchColumn");
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->Open());
+        QVERIFY(!t->Active());
+    }
+
+    void eventsRunInOrderAroundEachOperation()
+    {
+        TTable* t = NewTable("ORDERS");
+        QStringList log;
+        auto ev = [&](const char* name) { return [&log, name](TDataSet*) { log << name; }; };
+        t->BeforeOpen = ev("BeforeOpen"); t->AfterOpen = ev("AfterOpen");
+        t->BeforeClose = ev("BeforeClose"); t->AfterClose = ev("AfterClose");
+        t->BeforeInsert = ev("BeforeInsert"); t->AfterInsert = ev("AfterInsert");
+        t->BeforeEdit = ev("BeforeEdit"); t->AfterEdit = ev("AfterEdit");
+        t->BeforePost = ev("BeforePost"); t->AfterPost = ev("AfterPost");
+        t->BeforeCancel = ev("BeforeCancel"); t->AfterCancel = ev("AfterCancel");
+        t->BeforeDelete = ev("BeforeDelete"); t->AfterDelete = ev("AfterDelete");
+        t->BeforeScroll = ev("BeforeScroll"); t->AfterScroll = ev("AfterScroll");
+        t->OnNewRecord = [&](TDataSet* ds) {
+            log << "OnNewRecord";
+            QCOMPARE(ds->State(), dsInsert);
+            ds->FieldByName("OrderNo")->SetAsFloat(2000);
+        };
+        t->Open();
+        QCOMPARE(log, (QStringList{"BeforeOpen", "AfterOpen", "AfterScroll"}));
+        log.clear();
+        t->Insert();
+        QCOMPARE(log, (QStringList{"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
+        log.clear();
+        t->FieldByName("CustNo")->SetAsFloat(1);
+        t->Post();
+        QCOMPARE(log, (QStringList{"BeforePost", "AfterPost"}));
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 2000.0);
+        log.clear();
+        t->Edit();
+        t->Cancel();
+        QCOMPARE(log, (QStringList{"BeforeEdit", "AfterEdit", "BeforeCancel", "AfterCancel"}));
+        log.clear();
+        t->Delete();
+        QCOMPARE(log, (QStringList{"BeforeDelete", "BeforeScroll", "AfterDelete", "AfterScroll"}));
+        log.clear();
+        t->Next();
+        QCOMPARE(log, (QStringList{"BeforeScroll", "AfterScroll"}));
+        log.clear();
+        t->Close();
+        QCOMPARE(log, (QStringList{"BeforeClose", "AfterClose"}));
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 2000"), 0.0);
+    }
+
+    void aVetoLeavesTheStateAsItWas()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->Open();
+        t->BeforeEdit = [](TDataSet*) { Abort(); };
+        QVERIFY_THROWS_EXCEPTION(EAbort, t->Edit());
+        QCOMPARE(t->State(), dsBrowse);
+        // A failing new-record rule creates no record.
+        t->OnNewRecord = [](TDataSet*) { throw EDatabaseError("Table NEXTORD is in use"); };
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->Insert());
+        QCOMPARE(t->State(), dsBrowse);
+        QCOMPARE(t->RecordCount(), 5);
+    }
+
+    void postsWriteAtOnceWithoutACache()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->Open();
+        QVERIFY(t->Locate("OrderNo", 1003.0));
+        t->Edit();
+        t->FieldByName("Freight")->SetAsFloat(12.5);
+        QCOMPARE(t->FieldByName("Freight")->OldValue().toDouble(), 0.0);
+        QCOMPARE(t->FieldByName("Freight")->NewValue().toDouble(), 12.5);
+        t->Post();
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1003"), 12.5);
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1003.0);
+        t->Append();
+        t->FieldByName("OrderNo")->SetAsFloat(999);
+        t->FieldByName("SaleDate")->SetAsDateTime(EncodeDate(2004, 3, 5) + 0.5);
+        t->Post();
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 999.0);
+        t->First();
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 999.0);
+        QCOMPARE(t->FieldByName("SaleDate")->AsDateTime(), EncodeDate(2004, 3, 5) + 0.5);
+        if (!kFirebird) {
+            // Local dates are ISO text that any SQLite tool reads.
+            auto rows = store->Read("SELECT SaleDate FROM ORDERS WHERE OrderNo = 999");
+            QCOMPARE(rows.first().first().toString(), QString("2004-03-05T12:00:00.000"));
+        }
+        t->Delete();
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 5.0);
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1001.0);
+    }
+
+    void fieldRulesRefuseBadValues()
+    {
+        auto* t = NewTable("ORDERS");
+        new TFloatField(t, "OrderNo");
+        auto* cust = new TFloatField(t, "CustNo");
+        cust->Required = true;
+        auto* emp = new TIntegerField(t, "EmpNo");
+        emp->Required = true;
+        emp->DisplayLabel = "Employee";
+        auto* rate = new TFloatField(t, "TaxRate");
+        rate->MaxValue = 100;
+        auto* freight = new TCurrencyField(t, "Freight");
+        freight->OnValidate = [](TField* f) {
+            if (f->AsFloat() < 0)
+                throw Exception("Freight cannot be less than zero");
+        };
+        QStringList changes;
+        freight->OnChange = [&](TField* f) { changes << f->AsString(); };
+        t->Open();
+        t->Insert();
+        t->FieldByName("OrderNo")->SetAsFloat(3000);
+        try {
+            t->Post();
+            QFAIL("posted without a customer");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.Message, std::string("Field 'CustNo' must have a value"));
+        }
+        QCOMPARE(t->State(), dsInsert); // the record stays in edit
+        cust->SetAsFloat(1);
+        try {
+            t->Post();
+            QFAIL("posted without an employee");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.Message, std::string("Field 'Employee' must have a value"));
+        }
+        emp->SetAsInteger(1);
+        rate->SetAsFloat(100);
+        rate->SetAsFloat(0);
+        try {
+            rate->SetAsFloat(100.01);
+            QFAIL("accepted 100.01");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.Message, std::string("100.01 is not a valid value for field 'TaxRate'. The allowed range is 0 to 100"));
+        }
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, rate->SetAsFloat(-0.01));
+        QCOMPARE(rate->AsFloat(), 0.0); // keeps its old value
+        freight->SetAsFloat(5);
+        QVERIFY_THROWS_EXCEPTION(Exception, freight->SetAsFloat(-0.01));
+        QCOMPARE(freight->AsFloat(), 5.0);
+        QCOMPARE(changes, QStringList{"5"});
+        QVERIFY_THROWS_EXCEPTION(EConvertError, emp->SetAsString("abc"));
+        t->Post();
+        QCOMPARE(store->Scalar("SELECT EmpNo FROM ORDERS WHERE OrderNo = 3000"), 1.0);
+        // Outside edit nothing can be assigned.
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, freight->SetAsFloat(1));
+    }
+
+    void displayTextsFollowFormats()
+    {
+        FormatSettings.ShortDateFormat = "M/d/yyyy";
+        auto* t = NewTable("ORDERS");
+        new TFloatField(t, "OrderNo");
+        auto* rate = new TFloatField(t, "TaxRate");
+        rate->DisplayFormat = "0.00%;(0.00%);0%";
+        auto* total = new TCurrencyField(t, "ItemsTotal");
+        auto* sale = new TDateTimeField(t, "SaleDate");
+        sale->DisplayFormat = "DDDDD";
+        auto* back = new TBooleanField(t, "BackOrd", fkCalculated);
+        back->DisplayValues = "Yes;No";
+        t->OnCalcFields = [&](TDataSet*) { back->SetAsBoolean(rate->AsFloat() > 0); };
+        t->Open();
+        t->Edit();
+        rate->SetAsFloat(8.25);
+        QCOMPARE(rate->DisplayText(), QString("8.25%"));
+        QCOMPARE(back->DisplayText(), QString("Yes"));
+        rate->SetAsFloat(0);
+        QCOMPARE(rate->DisplayText(), QString("0%"));
+        QCOMPARE(back->DisplayText(), QString("No"));
+        total->SetAsFloat(1234.5);
+        QCOMPARE(total->DisplayText(), QString("$1,234.50"));
+        total->SetAsFloat(-3.256);
+        QCOMPARE(total->DisplayText(), QString("($3.26)"));
+        QCOMPARE(total->AsFloat(), -3.256); // only the display rounds
+        sale->SetAsDateTime(EncodeDate(2004, 3, 5));
+        QCOMPARE(sale->DisplayText(), QString("3/5/2004"));
+        sale->SetAsString("12/31/1999");
+        QCOMPARE(sale->AsDateTime(), EncodeDate(1999, 12, 31));
+        t->Cancel();
+        QCOMPARE(FormatFloat("0.00%;(0.00%);0%", -8.25), QString("(8.25%)"));
+        QCOMPARE(FormatFloat("0.00%", 7), QString("7.00%"));
+        QCOMPARE(FormatFloat("#,##0.00", 1234567.891), QString("1,234,567.89"));
+    }
+
+    void calculatedFieldsFollowReadsAndChanges()
+    {
+        auto* t = NewTable("ITEMS", "OrderNo");
+        new TFloatField(t, "OrderNo");
+        new TFloatField(t, "ItemNo");
+        auto* part = new TFloatField(t, "PartNo");
+        auto* qty = new TIntegerField(t, "Qty");
+        auto* disc = new TFloatField(t, "Discount");
+        auto* price = new TCurrencyField(t, "SellPrice", fkLookup);
+        auto* ext = new TCurrencyField(t, "ExtPrice", fkCalculated);
+        auto* parts = NewTable("PARTS");
+        price->LookupDataSet = parts;
+        price->KeyFields = "PartNo";
+        price->LookupKeyFields = "PartNo";
+        price->LookupResultField = "ListPrice";
+        int calcs = 0;
+        t->OnCalcFields = [&](TDataSet* ds) {
+            ++calcs;
+            QCOMPARE(ds->State(), dsCalcFields);
+            ext->SetAsFloat(qty->AsInteger() * price->AsFloat() * (100 - disc->AsFloat()) / 100);
+        };
+        parts->Open();
+        t->Open();
+        QVERIFY(calcs > 0);
+        QVERIFY(t->Locate("OrderNo;ItemNo", QVariantList{1002.0, 1.0}));
+        QCOMPARE(price->AsFloat(), 10.0);
+        QCOMPARE(ext->AsFloat(), 63.0); // 7 x 10 less 10 %
+        t->Edit();
+        int before = calcs;
+        qty->SetAsInteger(3);
+        QVERIFY(calcs > before);
+        QCOMPARE(ext->AsFloat(), 27.0);
+        part->SetAsFloat(103);
+        QCOMPARE(price->AsFloat(), 30.0); // the lookup follows its key
+        QCOMPARE(ext->AsFloat(), 81.0);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, price->SetAsFloat(1)); // not stored
+        t->Cancel();
+        QCOMPARE(ext->AsFloat(), 63.0);
+        // Lookup reads calculated results of the other dataset without moving it.
+        parts->First();
+        QCOMPARE(parts->Lookup("PartNo", 102.0, "Description").toString(), QString("Part 2"));
+        QCOMPARE(parts->FieldByName("PartNo")->AsFloat(), 101.0);
+        QVERIFY(parts->Lookup("PartNo", 555.0, "Description").isNull());
+    }
+
+    void locateFindsExactPartialAndCaseInsensitiveKeys()
+    {
+        TTable* c = NewTable("CUSTOMER", "Company");
+        c->Open();
+        QVERIFY(c->Locate("CustNo", 3.0));
+        QCOMPARE(c->FieldByName("Company")->AsString(), QString("Sight Diver"));
+        QVERIFY(!c->Locate("CustNo", 77.0));
+        QCOMPARE(c->FieldByName("CustNo")->AsFloat(), 3.0); // stays where it was
+        QVERIFY(!c->Locate("Company", "uni"));
+        QVERIFY(!c->Locate("Company", "uni", loPartialKey));
+        QVERIFY(c->Locate("Company", "uni", loCaseInsensitive | loPartialKey));
+        QCOMPARE(c->FieldByName("CustNo")->AsFloat(), 2.0);
+        QVERIFY(c->Locate("Company", "KAUAI DIVE SHOPPE", loCaseInsensitive));
+        QCOMPARE(c->FieldByName("CustNo")->AsFloat(), 1.0);
+        // Text that looks like SQL is just a value.
+        QVERIFY(!c->Locate("Company", "x' OR '1'='1", loPartialKey));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, c->Locate("Company) OR (1=1", "x"));
+        c->Next();
+        QCOMPARE(c->FieldByName("CustNo")->AsFloat(), 3.0); // moves on in Company order
+    }
+
+    void keySearchUsesTheOrderingColumns()
+    {
+        TTable* items = NewTable("ITEMS", "OrderNo;ItemNo");
+        items->Open();
+        items->SetKey();
+        QCOMPARE(items->State(), dsSetKey);
+        items->FieldByName("OrderNo")->SetAsFloat(1001);
+        items->FieldByName("ItemNo")->SetAsFloat(3);
+        QVERIFY(items->GotoKey());
+        QCOMPARE(items->State(), dsBrowse);
+        QCOMPARE(items->FieldByName("Qty")->AsInteger(), 3);
+        QVERIFY(items->FindKey({1002.0}));
+        QCOMPARE(items->FieldByName("Qty")->AsInteger(), 7);
+        QVERIFY(!items->FindKey({1001.0, 9.0}));
+        QCOMPARE(items->FieldByName("Qty")->AsInteger(), 7); // stays
+        items->SetKey();
+        items->Cancel();
+        QCOMPARE(items->State(), dsBrowse);
+        QCOMPARE(items->FieldByName("Qty")->AsInteger(), 7);
+    }
+
+    void bookmarksReturnToTheRecord()
+    {
+        TTable* t = NewTable("ORDERS", "CustNo");
+        t->PageSize = 2;
+        t->Open();
+        t->MoveBy(3);
+        TBookmark b = t->GetBookmark();
+        double no = t->FieldByName("OrderNo")->AsFloat();
+        t->First();
+        QVERIFY(t->BookmarkValid(b));
+        t->GotoBookmark(b);
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), no);
+        t->Next();
+        t->Prior();
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), no);
+        t->GotoBookmark(b);
+        t->Delete();
+        QVERIFY(!t->BookmarkValid(b));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->GotoBookmark(b));
+        t->FreeBookmark(b);
+        QVERIFY(!b.IsValid());
+    }
+
+    void dataSourcesFollowStateAndData()
+    {
+        TTable* t = NewTable("ORDERS");
+        TDataSource src;
+        src.SetDataSet(t);
+        QList<TDataSetState> states;
+        QList<TField*> changes;
+        src.OnStateChange = [&](TDataSource* s) { states << s->State(); };
+        src.OnDataChange = [&](TDataSource*, TField* f) { changes << f; };
+        t->Open();
+        QCOMPARE(states.last(), dsBrowse);
+        t->Edit();
+        QCOMPARE(states.last(), dsEdit);
+        changes.clear();
+        t->FieldByName("Freight")->SetAsFloat(1);
+        QCOMPARE(changes, QList<TField*>{t->FieldByName("Freight")});
+        t->Cancel();
+        changes.clear();
+        t->DisableControls();
+        t->Next();
+        t->Next();
+        QVERIFY(changes.isEmpty());
+        t->EnableControls();
+        QCOMPARE(changes, QList<TField*>{nullptr});
+        src.Enabled = false;
+        QCOMPARE(src.State(), dsInactive);
+        changes.clear();
+        t->Next();
+        QVERIFY(changes.isEmpty());
+    }
+
+    void cachedChangesAreLaidOverTheStoredRows()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->SetCachedUpdates(true);
+        t->PageSize = 2;
+        t->Open();
+        QVERIFY(t->Locate("OrderNo", 1002.0));
+        t->Edit();
+        t->FieldByName("Freight")->SetAsFloat(7);
+        t->Post();
+        QVERIFY(t->Locate("OrderNo", 1004.0));
+        t->Delete();
+        t->Insert();
+        t->FieldByName("OrderNo")->SetAsFloat(1003.5);
+        t->Post();
+        t->Insert();
+        t->FieldByName("OrderNo")->SetAsFloat(2000);
+        t->Post();
+        QVERIFY(t->UpdatesPending());
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 5.0);
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1002"), 0.0);
+        QVector<double> seen;
+        for (t->First(); !t->Eof(); t->Next())
+            seen << t->FieldByName("OrderNo")->AsFloat();
+        QCOMPARE(seen, (QVector<double>{1001, 1002, 1003, 1003.5, 1005, 2000}));
+        QCOMPARE(t->RecordCount(), 6);
+        QVERIFY(t->Locate("OrderNo", 1003.5));
+        QVERIFY(!t->Locate("OrderNo", 1004.0));
+        QVERIFY(t->Locate("OrderNo", 1002.0));
+        QCOMPARE(t->FieldByName("Freight")->AsFloat(), 7.0);
+        QCOMPARE(t->FieldByName("Freight")->OldValue().toDouble(), 0.0);
+        // Editing a cached insert changes that insert, not a second one.
+        QVERIFY(t->Locate("OrderNo", 2000.0));
+        t->Edit();
+        t->FieldByName("Freight")->SetAsFloat(3);
+        t->Post();
+        QCOMPARE(t->RecordCount(), 6);
+        t->ApplyUpdates();
+        QVERIFY(!t->UpdatesPending());
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 6.0);
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1002"), 7.0);
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 2000"), 3.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 1004"), 0.0);
+    }
+
+    void cancelUpdatesDiscardsAndRereads()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->SetCachedUpdates(true);
+        t->Open();
+        t->Edit();
+        t->FieldByName("Freight")->SetAsFloat(9);
+        t->Post();
+        t->Insert();
+        t->FieldByName("OrderNo")->SetAsFloat(5000);
+        t->FieldByName("Freight")->SetAsFloat(1);
+        t->CancelUpdates(); // also cancels the pending insert
+        QCOMPARE(t->State(), dsBrowse);
+        QVERIFY(!t->UpdatesPending());
+        QCOMPARE(t->RecordCount(), 5);
+        t->First();
+        QCOMPARE(t->FieldByName("Freight")->AsFloat(), 0.0);
+    }
+
+    void aFailedApplyRollsBackAndKeepsEveryCache()
+    {
+        TTable* orders = NewTable("ORDERS");
+        TTable* items = NewTable("ITEMS");
+        orders->SetCachedUpdates(true);
+        items->SetCachedUpdates(true);
+        orders->Open();
+        items->Open();
+        orders->Edit();
+        orders->FieldByName("Freight")->SetAsFloat(4);
+        orders->Post();
+        items->Insert();
+        items->FieldByName("OrderNo")->SetAsFloat(1005);
+        items->FieldByName("ItemNo")->SetAsFloat(1);
+        items->Post();
+        items->Insert();
+        items->FieldByName("OrderNo")->SetAsFloat(1001); // the key exists: the apply fails
+        items->FieldByName("ItemNo")->SetAsFloat(2);
+        items->Post();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, db->ApplyUpdates({orders, items}));
+        QVERIFY(!db->InTransaction());
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 0.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1005"), 0.0);
+        QVERIFY(orders->UpdatesPending());
+        QVERIFY(items->UpdatesPending());
+        // Dropping the bad line lets the same caches apply.
+        QVERIFY(items->Locate("OrderNo;ItemNo", QVariantList{1001.0, 2.0}));
+        QCOMPARE(items->FieldByName("Qty")->IsNull(), true); // the cached insert, not the stored line
+        items->Delete();
+        db->ApplyUpdates({orders, items});
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 4.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1005"), 1.0);
+        QCOMPARE(store->Scalar("SELECT Qty FROM ITEMS WHERE OrderNo = 1001 AND ItemNo = 2"), 2.0);
+        QVERIFY(!orders->UpdatesPending() && !items->UpdatesPending());
+    }
+
+    void updateErrorsCanSkipOrAbort()
+    {
+        TTable* parts = NewTable("PARTS");
+        parts->SetCachedUpdates(true);
+        parts->Open();
+        QVERIFY(parts->Locate("PartNo", 101.0));
+        parts->Edit();
+        parts->FieldByName("OnOrder")->SetAsFloat(5);
+        parts->Post();
+        QVERIFY(parts->Locate("PartNo", 102.0));
+        parts->Edit();
+        parts->FieldByName("OnOrder")->SetAsFloat(6);
+        parts->Post();
+        // Another program deletes part 101 meanwhile.
+        {
+            TDatabase other;
+            store->Open(other, "OTHER");
+            other.EnsureTables({"PARTS"});
+            other.Runner().Execute("DELETE FROM PARTS WHERE PartNo = 101", {});
+        }
+        QStringList seen;
+        parts->OnUpdateError = [&](TDataSet* ds, EDatabaseError& e, TUpdateKind kind, TUpdateAction& action) {
+            seen << QString("%1 %2 %3").arg(QString::fromStdString(e.Message)).arg(kind)
+                        .arg(ds->Fields(0)->AsFloat());
+            action = uaAbort;
+        };
+        QVERIFY_THROWS_EXCEPTION(EAbort, parts->ApplyUpdates());
+        QCOMPARE(seen, QStringList{"Record not found or changed by another user 0 101"});
+        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 0.0);
+        QVERIFY(parts->UpdatesPending());
+        parts->OnUpdateError = [](TDataSet*, EDatabaseError&, TUpdateKind, TUpdateAction& action) { action = uaSkip; };
+        parts->ApplyUpdates();
+        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 6.0);
+        QVERIFY(!parts->UpdatesPending()); // the skipped edit is discarded
+    }
+
+    void detailsFollowTheirMaster()
+    {
+        TTable* orders = NewTable("ORDERS", "OrderNo");
+        TDataSource src;
+        src.SetDataSet(orders);
+        TTable* items = NewTable("ITEMS", "OrderNo");
+        items->SetMasterSource(&src);
+        items->MasterFields = "OrderNo";
+        items->SetCachedUpdates(true);
+        orders->SetCachedUpdates(true);
+        orders->Open();
+        items->Open();
+        QCOMPARE(items->RecordCount(), 3);
+        QVector<double> nos;
+        for (items->First(); !items->Eof(); items->Next())
+            nos << items->FieldByName("ItemNo")->AsFloat();
+        QCOMPARE(nos, (QVector<double>{1, 2, 3}));
+        orders->Next();
+        QCOMPARE(items->RecordCount(), 1);
+        QCOMPARE(items->FieldByName("Qty")->AsInteger(), 7);
+        orders->Next();
+        QVERIFY(items->IsEmpty());
+        // A new order's lines belong to it from the start and show under it.
+        orders->Insert();
+        orders->FieldByName("OrderNo")->SetAsFloat(4000);
+        QVERIFY(items->IsEmpty());
+        items->Insert();
+        QCOMPARE(items->FieldByName("OrderNo")->AsFloat(), 4000.0);
+        items->FieldByName("ItemNo")->SetAsFloat(1);
+        items->Post();
+        QCOMPARE(items->RecordCount(), 1);
+        orders->Post();
+        db->ApplyUpdates({orders, items});
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 4000"), 1.0);
+        QVERIFY(orders->Locate("OrderNo", 1001.0));
+        QCOMPARE(items->RecordCount(), 3);
+        orders->Close();
+        QVERIFY(items->IsEmpty());
+    }
+
+    void queriesTakeParametersAndTheMasterValue()
+    {
+        TQuery q;
+        q.DatabaseName = "TEST";
+        q.SQL = QStringList{"select * from orders", "where ", "    (SaleDate >= :FromDate) and",
+                            "    (SaleDate <= :ToDate)", "order by ", "  SaleDate descending"};
+        QCOMPARE(q.ParamCount(), 2);
+        q.ParamByName("FromDate")->SetAsDateTime(40002);
+        q.ParamByName("ToDate")->SetAsDateTime(40004);
+        q.Open();
+        QCOMPARE(q.RecordCount(), 3);
+        QCOMPARE(q.FieldByName("OrderNo")->AsFloat(), 1004.0);
+        QVERIFY(!q.CanModify());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.Edit());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, q.ParamByName("Nothing"));
+        q.Close();
+
+        TTable* orders = NewTable("ORDERS", "OrderNo");
+        TDataSource src;
+        src.SetDataSet(orders);
+        TQuery last;
+        last.DatabaseName = "TEST";
+        last.SQL = QStringList{"select max(ItemNo)  from Items", "  where OrderNo = :OrderNo"};
+        last.SetDataSource(&src);
+        orders->Open();
+        last.Open();
+        QCOMPARE(last.Fields(0)->AsFloat(), 3.0);
+        orders->Next();
+        QCOMPARE(last.Fields(0)->AsFloat(), 1.0); // an open query follows its master
+        orders->Next();
+        QVERIFY(last.Fields(0)->IsNull());
+    }
+
+    void longWalksKeepTheOrderAcrossManyPages()
+    {
+        db->StartTransaction();
+        QVERIFY(db->InTransaction());
+        for (int i = 0; i < 600; ++i)
+            store->Exec(*db, "INSERT INTO ORDERS (OrderNo, CustNo) VALUES (?, ?)", {10000.0 + i, double(i % 7)});
+        db->Commit();
+        QVERIFY(!db->InTransaction());
+        TTable* t = NewTable("ORDERS", "CustNo");
+        t->PageSize = 7;
+        t->Open();
+        QVector<QPair<double, double>> seen;
+        for (; !t->Eof(); t->Next())
+            seen << qMakePair(t->FieldByName("CustNo")->AsFloat(), t->FieldByName("OrderNo")->AsFloat());
+        QCOMPARE(seen.size(), 605);
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+        QVERIFY(std::adjacent_find(seen.begin(), seen.end()) == seen.end());
+        int back = 0;
+        double lastCust = 1e9, lastNo = 1e9;
+        for (t->Last(); !t->Bof(); t->Prior(), ++back) {
+            QPair<double, double> cur(t->FieldByName("CustNo")->AsFloat(), t->FieldByName("OrderNo")->AsFloat());
+            QVERIFY(cur < qMakePair(lastCust, lastNo));
+            lastCust = cur.first;
+            lastNo = cur.second;
+        }
+        QCOMPARE(back, 605);
+        t->SetRecNo(300);
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), seen[299].second);
+        QCOMPARE(t->RecNo(), 300);
+        QCOMPARE(t->MoveBy(-299), -299);
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), seen[0].second);
+        db->StartTransaction();
+        store->Exec(*db, "DELETE FROM ORDERS WHERE OrderNo >= 10000");
+        db->Rollback();
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 605.0);
+    }
+
+    void deletingALocatedRecordMovesToTheNextOne()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->Open();
+        QVERIFY(t->Locate("OrderNo", 1003.0));
+        t->Delete();
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1004.0);
+        QVERIFY(t->Locate("OrderNo", 1005.0));
+        t->Delete(); // the last one: the one before takes its place
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1004.0);
+        t->Next();
+        QVERIFY(t->Eof());
+        QCOMPARE(t->RecordCount(), 3);
+    }
+
+    void postErrorsCanBeRetriedOrAborted()
+    {
+        TTable* t = NewTable("ORDERS");
+        t->Open();
+        int calls = 0;
+        t->OnPostError = [&](TDataSet* ds, EDatabaseError&, TDataAction& action) {
+            if (++calls == 1) {
+                ds->FieldByName("OrderNo")->SetAsFloat(7777); // fix the key and try again
+                action = daRetry;
+            } else
+                action = daAbort;
+        };
+        t->Insert();
+        t->FieldByName("OrderNo")->SetAsFloat(1001);
+        t->Post();
+        QCOMPARE(calls, 1);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 7777"), 1.0);
+        t->Insert();
+        t->FieldByName("OrderNo")->SetAsFloat(1002);
+        QVERIFY_THROWS_EXCEPTION(EAbort, t->Post());
+        QCOMPARE(t->State(), dsInsert);
+        t->Cancel();
+    }
+
+    void detailControlsSeeTheNewMastersLines()
+    {
+        TTable* orders = NewTable("ORDERS", "OrderNo");
+        auto src = std::make_unique<TDataSource>();
+        src->SetDataSet(orders);
+        TTable* items = NewTable("ITEMS", "OrderNo");
+        items->SetMasterSource(src.get());
+        items->MasterFields = "OrderNo";
+        TDataSource itemsSrc;
+        itemsSrc.SetDataSet(items);
+        QList<double> shown;
+        itemsSrc.OnDataChange = [&](TDataSource* s, TField*) {
+            if (!s->DataSet()->IsEmpty())
+                shown << s->DataSet()->FieldByName("Qty")->AsFloat();
+        };
+        orders->Open();
+        items->Open();
+        shown.clear();
+        orders->Next();
+        QCOMPARE(shown, QList<double>{7});
+        QVERIFY(items->Locate("ItemNo", 1.0));
+        // The master's source goes away first: the detail forgets it.
+        src.reset();
+        QVERIFY(items->MasterSource() == nullptr);
+        items->Close();
+        items->Open();
+        QCOMPARE(items->RecordCount(), 4);
+    }
+
+    void queriesRunAgainOnRefresh()
+    {
+        TQuery q;
+        q.DatabaseName = "TEST";
+        q.SQL = QStringList{"select * from parts", " where (parts.OnOrder > parts.OnHand)", ""};
+        q.Open();
+        QVERIFY(q.IsEmpty());
+        store->Exec(*db, "UPDATE PARTS SET OnOrder = 20 WHERE PartNo = 102");
+        q.Refresh();
+        QCOMPARE(q.RecordCount(), 1);
+        QCOMPARE(q.FieldByName("PartNo")->AsFloat(), 102.0);
+        q.Close();
+        q.SQL = QStringList{"update parts set OnHand = :Hand where PartNo = :No"};
+        q.ParamByName("Hand")->SetAsFloat(99);
+        q.ParamByName("No")->SetAsFloat(101);
+        QCOMPARE(q.ExecSQL(), 1);
+        QCOMPARE(store->Scalar("SELECT OnHand FROM PARTS WHERE PartNo = 101"), 99.0);
+    }
+
+    void exclusiveOpenFailsAtOnceWhenHeld()
+    {
+        TTable* a = NewTable("NEXTORD");
+        a->Exclusive = true;
+        a->Open();
+        TDatabase other;
+        store->Open(other, "OTHER");
+        TTable b;
+        b.SetDatabase(&other);
+        b.TableName = "NEXTORD";
+        b.Exclusive = true;
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            b.Open();
+            QFAIL("opened a held table");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(QString::fromStdString(e.Message).contains("in use"), e.what());
+        }
+        QVERIFY(!b.Active());
+        // Numbering through the held table is written when it closes.
+        a->Edit();
+        QCOMPARE(a->FieldByName("NewKey")->AsFloat(), 1006.0);
+        a->FieldByName("NewKey")->SetAsFloat(1007);
+        a->Post();
+        a->Close();
+        b.Open();
+        QCOMPARE(b.FieldByName("NewKey")->AsFloat(), 1007.0);
+        b.Close();
+    }
+
+    void exclusiveOpenFailsWhileAnotherProcessHoldsIt()
+    {
+        QProcess holder;
+        holder.start(Helper(), {"hold", store->ConfigFile, "NEXTORD"});
+        QVERIFY(holder.waitForStarted());
+        QVERIFY(holder.waitForReadyRead(30000));
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("HELD"));
+        TTable* t = NewTable("NEXTORD");
+        t->Exclusive = true;
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->Open());
+        // The other tables stay usable meanwhile.
+        TTable* orders = NewTable("ORDERS");
+        orders->Open();
+        QCOMPARE(orders->RecordCount(), 5);
+        TQuery q;
+        q.DatabaseName = "TEST";
+        q.SQL = QStringList{"select count(*) from orders"};
+        q.Open();
+        QCOMPARE(q.Fields(0)->AsInteger(), 5);
+        holder.closeWriteChannel(); // the holder lets go and ends
+        QVERIFY(holder.waitForFinished(30000));
+        QCOMPARE(holder.exitCode(), 0);
+        t->Open();
+        QVERIFY(t->Active());
+        t->Close();
+    }
+
+    void killingAnApplyHalfWayLosesAndCommitsNothing()
+    {
+        // One apply that completes, then one killed while its transaction is open.
+        QProcess first;
+        first.start(Helper(), {"apply", store->ConfigFile, "100", "0"});
+        QVERIFY(first.waitForFinished(120000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 100.0);
+
+        QProcess victim;
+        victim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        victim.start(Helper(), {"apply", store->ConfigFile, "2000", "1"});
+        QVERIFY(victim.waitForStarted());
+        QByteArray out;
+        while (!out.contains("MIDAPPLY") && victim.waitForReadyRead(60000))
+            out += victim.readAll();
+        QVERIFY2(out.contains("MIDAPPLY"), out.constData());
+        victim.kill();
+        QVERIFY(victim.waitForFinished(30000));
+
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 100.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000"), 300.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 200000"), 0.0);
+    }
+
+    void killingAnApplyAtAnyMomentIsAllOrNothing()
+    {
+        QProcess victim;
+        victim.start(Helper(), {"apply", store->ConfigFile, "3000", "2"});
+        QVERIFY(victim.waitForStarted());
+        QByteArray out;
+        while (!out.contains("APPLYING") && victim.waitForReadyRead(60000))
+            out += victim.readAll();
+        QVERIFY2(out.contains("APPLYING"), out.constData());
+        victim.kill(); // wherever it is: writing, committing or done
+        victim.waitForFinished(30000);
+        double orders = store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000");
+        double items = store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000");
+        QVERIFY2((orders == 0 && items == 0) || (orders == 3000 && items == 9000),
+                 qPrintable(QString("%1 orders, %2 lines").arg(orders).arg(items)));
+    }
+};
+
+QTEST_GUILESS_MAIN(EngineTest)
+#include "engine_test.moc"
