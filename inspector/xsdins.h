@@ -6,8 +6,12 @@
 
 #include "xmls.h"
 
+#include <QAbstractScrollArea>
+#include <QCheckBox>
 #include <QColor>
 #include <QFont>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QRect>
 #include <QWidget>
 
@@ -18,6 +22,9 @@
 #include <vector>
 
 class QPainter;
+class TZInplaceEdit;
+class TZListButton;
+class TZPopupList;
 class TNodescope;
 class TXMLPropEditor;
 class TXSDSchemaEditor;
@@ -197,17 +204,29 @@ private:
 };
 
 // ---------------------------------------------------------------------------
-// The inspector control. This part holds the data and operations the row editors
-// and hosts use; painting, keyboard, mouse and in-place editing grow on it.
+// The inspector control and its in-place controls. Qt stands in for the window
+// services: the viewport is the client area, a QScrollBar the flat scroll bar.
 
-class TNodescope : public QWidget {
+enum TBorderStyle : uint8_t { bsNone = 0, bsSingle = 1 };
+
+// Milliseconds from a monotonic clock. Replaceable so that tests can step time
+// instead of sleeping through the drop-down's search pause or the double-click time.
+using TTickCount = std::function<uint64_t()>;
+uint64_t MonotonicTickCount();
+
+// Shows an error in the application's error box (EAbort shows nothing).
+void ShowInspectorError(const std::exception& E);
+
+class TNodescope : public QAbstractScrollArea {
     Q_OBJECT
     Q_PROPERTY(uint PropColor READ PropColor WRITE SetPropColor)
     Q_PROPERTY(bool IntegralHeight READ IntegralHeight WRITE SetIntegralHeight)
     Q_PROPERTY(bool NewButtons READ NewButtons WRITE SetNewButtons)
     Q_PROPERTY(int Middle READ Middle WRITE SetMiddle)
-    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly STORED true)
     Q_PROPERTY(int ScrollBarStyle READ ScrollBarStyle WRITE SetScrollBarStyle)
+    Q_PROPERTY(uint Color READ Color WRITE SetColor)
+    Q_PROPERTY(int BorderStyle READ BorderStyle WRITE SetBorderStyle)
 
 public:
     explicit TNodescope(QWidget* AOwner = nullptr);
@@ -216,15 +235,19 @@ public:
     TColor PropColor() const { return FPropColor; }
     void SetPropColor(TColor Value);
     bool IntegralHeight() const { return FIntegralHeight; }
-    void SetIntegralHeight(bool Value) { FIntegralHeight = Value; }
+    void SetIntegralHeight(bool Value);
     bool NewButtons() const { return FNewButtons; }
     void SetNewButtons(bool Value);
     int Middle() const { return FMiddle; }
-    void SetMiddle(int Value);
+    void SetMiddle(int Value) { MoveSplit(Value); }
     bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool Value) { FReadOnly = Value; }
+    void SetReadOnly(bool Value);
     int ScrollBarStyle() const { return FScrollBarStyle; }
-    void SetScrollBarStyle(int Value) { FScrollBarStyle = static_cast<TScrollBarStyle>(Value); }
+    void SetScrollBarStyle(int Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    int BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(int Value);
 
     TXMLNode* SchemaNode = nullptr;
     TXMLNode* Node() const { return FNode; }
@@ -239,6 +262,12 @@ public:
     TDrawPropertyEvent OnDrawProperty;
     TNotifyEvent OnButton;
 
+    // The clock behind click times and the drop-down's incremental search.
+    TTickCount TickCount = MonotonicTickCount;
+
+    // Gives the focus to the control only when it is visible.
+    void SetFocus();
+
     void LoadNode(TXMLNode* ANode);
     void BuildRows();
     void ClearRows();
@@ -252,10 +281,40 @@ public:
     std::string GetRowValue(int Index) const;
     std::string GetDisplayValue(int Index) const;
     TEditKind EditKind() const;
+    void LoadEdit(bool Activate);
+    bool PostEdit(bool Reload);
     void ChangeValue(TXMLPropEditor* Editor, bool Cycle, const std::string& Text);
     void SetRowValue(int Index, const std::string& Text);
+    void RowDoubleClick();
+    // The control's key handling, also reached from the in-place edit.
+    void KeyDown(int Key, Qt::KeyboardModifiers Shift);
+    void KeyUp(int Key, Qt::KeyboardModifiers Shift);
+
+    // Layout (client coordinates of the viewport).
+    int ClientWidth() const;
+    int ClientHeight() const;
+    int RowAt(int Y) const;
+    int VisibleRowCount() const;
+    QRect ValueRect(int Index) const;
+    QRect EditRect() const { return FRow >= 0 ? ValueRect(FRow) : QRect(); }
+    void InvalidateRow();
+    bool NearSplit(int X) const;
+    bool InExpandButton(int X) const;
+    bool SetSplit(int X);
+    void MoveSplit(int X);
+    void AdjustMiddle();
+    void UpdateScrollBar();
+    void ScrollTo(int Top);
+    void DoScroll(int Code);
+    std::string GetRowCaption(int Index) const;
+    static TColor DarkenColor(TColor C);
+    // The height that IntegralHeight makes of a requested one.
+    int IntegralHeightFor(int Requested) const;
+    // Fills HintInfo for a pointer at Pos; false when no value hint applies.
+    bool GetValueHint(const QPoint& Pos, THintInfo& HintInfo);
 
     TZEditorList* FRows;
+    TZInplaceEdit* FInplaceEdit = nullptr;
     int FRowCount = 0;
     int FRowHeight = 0;
     int FTopRow = 0;
@@ -269,7 +328,29 @@ public:
     bool FDestroying = false;
     QPoint FHitPos;
 
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void focusInEvent(QFocusEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
+    bool viewportEvent(QEvent* Event) override;
+    void scrollContentsBy(int Dx, int Dy) override;
+
 private:
+    void FontChanged();
+    void DrawRowName(QPainter& Canvas, int Index, const QRect& Rect, int Dx, const QColor& Background);
+    void ApplyScrollBarStyle();
+    // Runs Action and shows any error in the error box, as the event loop would.
+    void Guarded(const std::function<void()>& Action);
+
     TXMLNode* FNode = nullptr;
     TColor FPropColor = clNavy;
     bool FIntegralHeight = false;
@@ -277,4 +358,111 @@ private:
     int FMiddle = 85;
     bool FReadOnly = false;
     TScrollBarStyle FScrollBarStyle = ssRegular;
+    TColor FColor = clBtnFace;
+    TBorderStyle FBorderStyle = bsSingle;
+    unsigned long FLastPressStamp = 0;
+    Qt::MouseButton FLastPressButton = Qt::NoButton;
+    bool FSizing = false;
+    // A painting error is reported once per node: the box's own repaint would
+    // otherwise raise it again without end.
+    bool FPaintErrorShown = false;
+};
+
+class TZPopupList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TZPopupList(TZListButton* AButton);
+
+    // The list's character handling: the incremental search.
+    void SearchChar(QChar Char);
+
+    std::string FSearchText;
+    uint64_t FSearchTickCount = 0;
+    TZListButton* FButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void keyboardSearch(const QString&) override {}
+};
+
+class TZListButton : public QWidget {
+    Q_OBJECT
+public:
+    TZListButton(TZInplaceEdit* AEdit, TNodescope* AInspector, QWidget* Parent);
+
+    void DropDown();
+    void CloseUp(bool Accept);
+    void HideList();
+    void HideButton();
+    void TrackButton(int X, int Y);
+    void StopTracking();
+    void FontChanged();
+    void ListMouseUp(Qt::MouseButton Button, const QPoint& ListPos);
+    void ListMeasureItem(int Index, int& Height);
+
+    TZInplaceEdit* FEdit;
+    TNodescope* FInspector;
+    int FButtonWidth;
+    int FItemHeight = 0;
+    bool FPressed = false;
+    bool FTracking = false;
+    bool FListVisible = false;
+    bool FDropDownStyle = false;
+    // The list took over a drag that began on the button.
+    bool FListDrag = false;
+    TZPopupList* FList;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+};
+
+class TZInplaceEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TZInplaceEdit(TNodescope* AInspector);
+
+    void MoveEdit(const QRect& Rect) { SetEditBounds(Rect, false); }
+    void ShowEdit(const QRect& Rect) { SetEditBounds(Rect, true); }
+    void SetEditBounds(const QRect& Rect, bool ForceRedraw);
+    // Gives the edit the focus only when it is visible.
+    void SetFocus();
+    // The value as it is committed: under the date mask unfilled positions become
+    // leading blanks of their group and the separators stay.
+    std::string GetEditText() const;
+    void SetEditText(const std::string& Text);
+    // The character level of typing; false when the character is refused.
+    bool HandleChar(int Char);
+    void AutoComplete(const QString& Typed);
+    void DblClick();
+    void CheckBoxClick();
+
+    TNodescope* FInspector;
+    TZListButton* FButton;
+    QCheckBox* FCheckBox;
+    uint64_t FClickTime = 0;
+    TEditKind FEditKind = ekText;
+    bool FAutoCommit = false;
+    bool FNoAutoComplete = false;
+    std::string FAllowedChars;
+
+protected:
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+
+private:
+    void UserChanged();
+    bool FPressWasDouble = false;
 };

@@ -1,42 +1,110 @@
-// The inspector control's rows: building them from SchemaNode and Node, expanding
-// and collapsing, the caption paths that restore a selection after a rebuild, and
-// the change flow that lets the host veto a value. The control edits the host's
-// tree in place and owns neither node.
+// The inspector control's rows and behaviour: building rows from SchemaNode and
+// Node, selection, expanding and collapsing, the caption paths that restore a
+// selection after a rebuild, the commit flow that lets the host veto a value, and
+// the keyboard, mouse and focus handling. The control edits the host's tree in
+// place and owns neither node. No exception may leave a Qt event handler: those
+// that reach one are shown in the error box, as the event loop's handler would.
 #include "xsdins.h"
 
+#include "application.h"
 #include "exceptions.h"
 
-TNodescope::TNodescope(QWidget* AOwner) : QWidget(AOwner), FRows(new TZEditorList(this))
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+uint64_t MonotonicTickCount()
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    static QElapsedTimer Timer = [] {
+        QElapsedTimer T;
+        T.start();
+        return T;
+    }();
+    // Offset so that no real reading is 0, the "unset" click time.
+    return static_cast<uint64_t>(Timer.elapsed()) + 1000000;
+}
+
+void ShowInspectorError(const std::exception& E)
+{
+    Application->HandleException(E);
+}
+
+TNodescope::TNodescope(QWidget* AOwner) : QAbstractScrollArea(AOwner), FRows(new TZEditorList(this))
+{
+    FInplaceEdit = new TZInplaceEdit(this);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->setRange(0, 0);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
     resize(200, 200);
+    setToolTipDuration(-1);
+    ApplyScrollBarStyle();
 }
 
 TNodescope::~TNodescope()
 {
     FDestroying = true;
     FScrollReady = false;
-    SetNode(nullptr);
+    // The edit goes first so that its focus loss cannot reach a half-destroyed control.
+    TZInplaceEdit* Edit = FInplaceEdit;
+    FInplaceEdit = nullptr;
+    delete Edit;
+    try {
+        SetNode(nullptr);
+    } catch (...) {
+        // A handler's error cannot be shown from a destructor.
+    }
     delete FRows;
+    FRows = nullptr;
+}
+
+void TNodescope::SetFocus()
+{
+    if (isVisible())
+        setFocus(Qt::OtherFocusReason);
 }
 
 void TNodescope::SetPropColor(TColor Value)
 {
+    if (Value == FPropColor)
+        return;
     FPropColor = Value;
-    update();
+    viewport()->update();
 }
 
 void TNodescope::SetNewButtons(bool Value)
 {
+    if (Value == FNewButtons)
+        return;
     FNewButtons = Value;
-    update();
+    viewport()->update();
 }
 
-void TNodescope::SetMiddle(int Value)
+void TNodescope::SetColor(TColor Value)
 {
-    FMiddle = Value;
-    update();
+    if (Value == FColor)
+        return;
+    FColor = Value;
+    viewport()->update();
+}
+
+void TNodescope::SetReadOnly(bool Value)
+{
+    FReadOnly = Value;
+    if (FInplaceEdit) {
+        FInplaceEdit->setEnabled(!Value);
+        FInplaceEdit->FButton->setEnabled(!Value);
+        FInplaceEdit->FCheckBox->setEnabled(!Value);
+        FInplaceEdit->MoveEdit(EditRect());
+    }
 }
 
 void TNodescope::SetNode(TXMLNode* ANode)
@@ -45,6 +113,8 @@ void TNodescope::SetNode(TXMLNode* ANode)
         return;
     if (OnNewNode)
         OnNewNode(this, FNode, ANode);
+    if (!FDestroying && FInplaceEdit)
+        FInplaceEdit->setModified(false);
     LoadNode(ANode);
 }
 
@@ -52,6 +122,7 @@ void TNodescope::LoadNode(TXMLNode* ANode)
 {
     const std::string Path = FRow >= 0 && FRow < FRowCount ? GetRowPath(FRow) : std::string();
     FNode = ANode;
+    FPaintErrorShown = false;
     ClearRows();
     if (FDestroying)
         return;
@@ -59,8 +130,16 @@ void TNodescope::LoadNode(TXMLNode* ANode)
     if (ANode) {
         BuildRows();
         SelectPath(Path);
+        LoadEdit(true);
     }
-    update();
+    if (FRow < 0 && FInplaceEdit) {
+        // No rows: nothing for the edit to stand on.
+        FInplaceEdit->hide();
+        FInplaceEdit->FButton->HideButton();
+        FInplaceEdit->FCheckBox->move(-1000, 0);
+    }
+    viewport()->update();
+    UpdateScrollBar();
 }
 
 void TNodescope::BuildRows()
@@ -72,6 +151,7 @@ void TNodescope::BuildRows()
         throw Exception("No XSD schema assigned for " + objectName().toLocal8Bit().toStdString());
     EnumSchemaRows(SchemaNode, FNode, Position, this, &TNodescope::AddRow, this);
     FRowCount = FRows->Count();
+    AdjustMiddle();
 }
 
 void TNodescope::ClearRows()
@@ -112,16 +192,25 @@ void TNodescope::SelectPath(const std::string& Path)
 
 bool TNodescope::SelectRow(int Index)
 {
+    if (!PostEdit(true))
+        return false;
     if (Index < 0)
         Index = 0;
     if (Index >= FRowCount)
         Index = FRowCount - 1;
     if (Index == FRow)
         return true;
+    InvalidateRow();
     FRow = Index;
-    if (FRow >= 0 && FRow < FTopRow)
-        FTopRow = FRow;
-    update();
+    InvalidateRow();
+    int Top = FTopRow;
+    if (Index < Top)
+        Top = Index;
+    const int Visible = VisibleRowCount();
+    if (FInplaceEdit)
+        FInplaceEdit->ShowEdit(EditRect());
+    LoadEdit(true);
+    ScrollTo(Index < Top + Visible ? Top : Index - Visible + 1);
     return true;
 }
 
@@ -147,8 +236,19 @@ void TNodescope::ToggleExpand()
         }
     }
     R->Expanded = !R->Expanded;
+    const int Added = FRows->Count() - FRowCount;
     FRowCount = FRows->Count();
-    update();
+    if (Added > 0) {
+        int X = Added - (VisibleRowCount() - 1);
+        if (X > 0)
+            X = 0;
+        const int T = FRow + X;
+        if (T > FTopRow)
+            ScrollTo(T);
+    }
+    AdjustMiddle();
+    viewport()->update();
+    UpdateScrollBar();
 }
 
 TXMLPropEditor* TNodescope::SelectedEditor() const
@@ -209,4 +309,207 @@ void TNodescope::ChangeValue(TXMLPropEditor* Editor, bool Cycle, const std::stri
 void TNodescope::SetRowValue(int Index, const std::string& Text)
 {
     ChangeValue(FRows->Rows(Index)->Editor.get(), false, Text);
+}
+
+void TNodescope::LoadEdit(bool Activate)
+{
+    if (!FInplaceEdit || FRow < 0 || FRow >= FRowCount)
+        return;
+    TXMLPropEditor* E = SelectedEditor();
+    if (Activate)
+        E->Activate();
+    const TEditorFlags Flags = E->GetFlags();
+    const TEditKind Kind = EditKind();
+    const std::string Text = Kind == ekBoolean ? std::string() : GetDisplayValue(FRow);
+    int MaxLength = E->GetMaxLength();
+    // A stored value longer than the limit is shown whole, never cut: the limit
+    // only stops typing, as it does on a native edit.
+    if (MaxLength <= 0)
+        MaxLength = 32767;
+    MaxLength = std::max<int>(MaxLength, static_cast<int>(Text.size()));
+    FInplaceEdit->setMaxLength(MaxLength);
+    // A boolean row is edited by its check box; read-only there only hides the caret.
+    FInplaceEdit->setReadOnly((Flags & efReadOnly) != 0 || Kind == ekBoolean);
+    FInplaceEdit->FAutoCommit = (Flags & efAutoCommit) != 0;
+    FInplaceEdit->SetEditText(Text);
+    FInplaceEdit->FAllowedChars = E->GetAllowedChars();
+    FInplaceEdit->selectAll();
+    FInplaceEdit->setModified(false);
+    // The check box follows a value stepped or reloaded behind it.
+    if (Kind == ekBoolean)
+        FInplaceEdit->FCheckBox->setChecked(E->GetValue() == "true");
+}
+
+bool TNodescope::PostEdit(bool Reload)
+{
+    if (FPosting || !FInplaceEdit || FRow < 0 || FRow >= FRowCount || !FInplaceEdit->isModified())
+        return true;
+    FPosting = true;
+    struct Reset {
+        bool& Flag;
+        ~Reset() { Flag = false; }
+    } ResetPosting{FPosting};
+    bool Result = true;
+    try {
+        SetRowValue(FRow, FInplaceEdit->GetEditText());
+    } catch (const std::exception& E) {
+        FTracking = false;
+        Result = false;
+        ShowInspectorError(E);
+    }
+    if (Reload)
+        LoadEdit(false);
+    viewport()->update();
+    return Result;
+}
+
+void TNodescope::RowDoubleClick()
+{
+    TXMLPropEditor* E = SelectedEditor();
+    if (!E)
+        return;
+    ChangeValue(E, true, std::string());
+    LoadEdit(false);
+    viewport()->update();
+}
+
+void TNodescope::KeyDown(int Key, Qt::KeyboardModifiers Shift)
+{
+    const int Visible = VisibleRowCount();
+    switch (Key) {
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        SelectRow(FRow + 1);
+        break;
+    case Qt::Key_Up:
+        SelectRow(FRow - 1);
+        break;
+    case Qt::Key_PageDown:
+        SelectRow(FRow + Visible - 1);
+        break;
+    case Qt::Key_PageUp:
+        SelectRow(FRow - (Visible - 1));
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (Shift & Qt::ControlModifier)
+            ToggleExpand();
+        SelectRow(FRow);
+        break;
+    default:
+        break;
+    }
+}
+
+void TNodescope::KeyUp(int, Qt::KeyboardModifiers) {}
+
+void TNodescope::Guarded(const std::function<void()>& Action)
+{
+    try {
+        Action();
+    } catch (const std::exception& E) {
+        ShowInspectorError(E);
+    }
+}
+
+void TNodescope::focusInEvent(QFocusEvent* Event)
+{
+    QAbstractScrollArea::focusInEvent(Event);
+    if (FInplaceEdit && FInplaceEdit->isEnabled())
+        FInplaceEdit->SetFocus();
+}
+
+void TNodescope::keyPressEvent(QKeyEvent* Event)
+{
+    const int Key = Event->key();
+    switch (Key) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        Guarded([&] { KeyDown(Key, Event->modifiers()); });
+        Event->accept();
+        return;
+    default:
+        // Not the scroll area's own paging: the view follows the selection only.
+        Event->ignore();
+    }
+}
+
+void TNodescope::keyReleaseEvent(QKeyEvent* Event)
+{
+    KeyUp(Event->key(), Event->modifiers());
+    QAbstractScrollArea::keyReleaseEvent(Event);
+}
+
+void TNodescope::mousePressEvent(QMouseEvent* Event)
+{
+    if (focusPolicy() != Qt::NoFocus || !window())
+        setFocus(Qt::MouseFocusReason);
+    const int X = Event->position().toPoint().x();
+    const int Y = Event->position().toPoint().y();
+    // The second press of a double click: Qt follows it with a double-click event,
+    // which does the toggling; handling it here too would select and toggle twice.
+    const unsigned long Stamp = Event->timestamp();
+    const bool SecondPress = Event->button() == FLastPressButton && FLastPressStamp != 0 &&
+                             Stamp - FLastPressStamp < static_cast<unsigned long>(QApplication::doubleClickInterval());
+    FLastPressStamp = Stamp;
+    FLastPressButton = Event->button();
+    if (SecondPress) {
+        FLastPressStamp = 0;
+        return;
+    }
+    FSplitDrag = Event->button() == Qt::LeftButton && NearSplit(X);
+    if (Event->button() == Qt::LeftButton && !FSplitDrag) {
+        bool Selected = false;
+        Guarded([&] { Selected = SelectRow(RowAt(Y)); });
+        if (!Selected)
+            return;
+        if (FNewButtons && InExpandButton(X)) {
+            Guarded([&] { ToggleExpand(); });
+        } else {
+            FTracking = true;
+            if (FInplaceEdit)
+                FInplaceEdit->FClickTime = TickCount();
+        }
+    }
+}
+
+void TNodescope::mouseDoubleClickEvent(QMouseEvent*)
+{
+    Guarded([&] { ToggleExpand(); });
+}
+
+void TNodescope::mouseMoveEvent(QMouseEvent* Event)
+{
+    const QPoint Pos = Event->position().toPoint();
+    FHitPos = Pos;
+    viewport()->setCursor(FSplitDrag || NearSplit(Pos.x()) ? Qt::SplitHCursor : Qt::ArrowCursor);
+    if (FSplitDrag)
+        MoveSplit(Pos.x());
+    else if (FTracking && (Event->buttons() & Qt::LeftButton))
+        Guarded([&] { SelectRow(RowAt(Pos.y())); });
+}
+
+void TNodescope::mouseReleaseEvent(QMouseEvent*)
+{
+    FSplitDrag = false;
+    FTracking = false;
+}
+
+void TNodescope::wheelEvent(QWheelEvent* Event)
+{
+    // Truncating division: a notch (120) moves one row, a fine turn of 99 none.
+    const int Delta = Event->angleDelta().y();
+    // An open drop-down belongs to the row it was opened on.
+    if (Delta / 100 != 0 && FInplaceEdit && FInplaceEdit->FButton->FListVisible)
+        Guarded([&] { FInplaceEdit->FButton->CloseUp(false); });
+    if (Delta / 100 != 0)
+        Guarded([&] { SelectRow(FRow - Delta / 100); });
+    Event->accept();
 }

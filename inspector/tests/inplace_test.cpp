@@ -1,0 +1,373 @@
+// The in-place controls through real keys and clicks: allowed characters, boolean
+// rows, auto-completion, Escape, the date mask, the drop-down's sizes, placement and
+// incremental search (on an injected clock), the ellipsis button, the click-then-click
+// double click, and the commit when the focus leaves.
+#include "scopefixture.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QScreen>
+#include <QVBoxLayout>
+
+class InplaceTest : public QObject {
+    Q_OBJECT
+
+    static void SendMouse(QWidget* W, QEvent::Type Type, const QPoint& Pos, Qt::MouseButtons Buttons)
+    {
+        QMouseEvent Event(Type, QPointF(Pos), W->mapToGlobal(QPointF(Pos)),
+                          Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Buttons, Qt::NoModifier);
+        QApplication::sendEvent(W, &Event);
+    }
+
+private slots:
+    void allowedCharactersAndControlKeys()
+    {
+        ScopeFixture F;
+        TMessageRecorder Boxes;
+        F.Select(rCount);
+        QCOMPARE(QString::fromStdString(F.Edit()->FAllowedChars), QString("-0123456789"));
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type("1a b-2");
+        QCOMPARE(F.Edit()->text(), QString("71-2"));
+        QTest::keyClick(F.Edit(), Qt::Key_Backspace);
+        QCOMPARE(F.Edit()->text(), QString("71-"));
+        // The clipboard shortcuts are control characters outside the allowed set.
+        QApplication::clipboard()->setText("99");
+        QTest::keyClick(F.Edit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(F.Edit()->text(), QString("71-"));
+        QTest::keyClick(F.Edit(), Qt::Key_Backspace);
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QCOMPARE(F.Text(4), QString("71"));
+
+        // A plain text row takes everything, spaces and paste included.
+        F.Select(rNote);
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type(" x");
+        QTest::keyClick(F.Edit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(F.Edit()->text(), QString("n x99"));
+        // Escape does not revert a row without a value list.
+        QTest::keyClick(F.Edit(), Qt::Key_Escape);
+        QCOMPARE(F.Edit()->text(), QString("n x99"));
+        QVERIFY(Boxes.Requests.empty());
+    }
+
+    void booleanRows()
+    {
+        ScopeFixture F;
+        int Changing = 0, Changed = 0;
+        F.Ins->OnChanging = [&](TNodescope*, TXMLPropEditor*, bool&) { ++Changing; };
+        F.Ins->OnChange = [&](TNodescope*, TXMLPropEditor*) { ++Changed; };
+        F.Select(rVip);
+        QCOMPARE(F.Ins->EditKind(), ekBoolean);
+        QVERIFY(F.Edit()->FCheckBox->isVisible());
+        QVERIFY(!F.Edit()->FCheckBox->isChecked());
+        QVERIFY(!F.Edit()->FButton->isVisible());
+        QCOMPARE(F.Edit()->text(), QString());
+        QCOMPARE(F.Edit()->FCheckBox->geometry(), QRect(F.Ins->Middle() + 4, rVip * F.H(), 20, F.H() - 1));
+        F.Type("tx1");
+        QTest::keyClick(F.Edit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(F.Edit()->text(), QString());
+        QCOMPARE(F.Text(2), QString("false"));
+        // Space and Ctrl+Enter step the value.
+        QTest::keyClick(F.Edit(), Qt::Key_Space);
+        QCOMPARE(F.Text(2), QString("true"));
+        QVERIFY(F.Edit()->FCheckBox->isChecked());
+        QCOMPARE(F.Ins->FRow, int(rVip));
+        QTest::keyClick(F.Edit(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(F.Text(2), QString("false"));
+        QCOMPARE(F.Ins->FRow, int(rVip));
+        QCOMPARE(Changing, 2);
+        QCOMPARE(Changed, 2);
+        // A click on the box stores without the change events.
+        QTest::mouseClick(F.Edit()->FCheckBox, Qt::LeftButton);
+        QCOMPARE(F.Text(2), QString("true"));
+        QTest::mouseClick(F.Edit()->FCheckBox, Qt::LeftButton);
+        QCOMPARE(F.Text(2), QString("false"));
+        QCOMPARE(Changing, 2);
+        QCOMPARE(Changed, 2);
+    }
+
+    void autoCompletion()
+    {
+        ScopeFixture F;
+        F.Select(rKind);
+        QCOMPARE(F.Ins->EditKind(), ekList);
+        F.Type("ab");
+        QCOMPARE(F.Edit()->text(), QString("Abc"));
+        QCOMPARE(F.Edit()->selectedText(), QString("c"));
+        QVERIFY(F.Edit()->isModified());
+        // Typing over the completed tail does not complete on that change.
+        F.Type("d");
+        QCOMPARE(F.Edit()->text(), QString("Abd"));
+        QTest::keyClick(F.Edit(), Qt::Key_Backspace);
+        QCOMPARE(F.Edit()->text(), QString("Ab"));
+        F.Type("c");
+        QCOMPARE(F.Edit()->text(), QString("Abc"));
+        QTest::keyClick(F.Edit(), Qt::Key_Left);
+        QTest::keyClick(F.Edit(), Qt::Key_Delete);
+        QCOMPARE(F.Edit()->text(), QString("Ab"));
+        F.Edit()->selectAll();
+        F.Type("o");
+        QCOMPARE(F.Edit()->text(), QString("o"));  // typed over a selection
+        F.Type("t");
+        QCOMPARE(F.Edit()->text(), QString("Other"));
+        QCOMPARE(F.Edit()->selectedText(), QString("her"));
+        // Escape on a value-list row reloads the stored value.
+        QTest::keyClick(F.Edit(), Qt::Key_Escape);
+        QCOMPARE(F.Edit()->text(), QString("Other"));
+        QVERIFY(!F.Edit()->isModified());
+        // An empty typed text matches the first value.
+        F.Edit()->AutoComplete(QString());
+        QCOMPARE(F.Edit()->text(), QString("Abc"));
+    }
+
+    void dateMask()
+    {
+        ScopeFixture F;
+        TMessageRecorder Boxes;
+        F.Select(rSince);
+        QCOMPARE(F.Ins->EditKind(), ekDate);
+        QVERIFY(!F.Edit()->FButton->isVisible());
+        QCOMPARE(F.Edit()->displayText(), QString("21/05/1999"));
+        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString("21/05/1999"));
+        // Unfilled optional positions become leading blanks of their group.
+        F.Edit()->SetEditText("");
+        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString("  /  /    "));
+        F.Edit()->setCursorPosition(0);
+        F.Type("1");
+        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString(" 1/  /    "));
+        // Re-placing the edit (a resize, a repaint) keeps what is being typed.
+        F.Edit()->MoveEdit(F.Ins->EditRect());
+        F.Ins->resize(F.Ins->width() + 20, F.Ins->height());
+        QCoreApplication::processEvents();
+        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString(" 1/  /    "));
+        QVERIFY(F.Edit()->isModified());
+        F.Edit()->setCursorPosition(3);
+        F.Type("02");
+        F.Edit()->setCursorPosition(6);
+        F.Type("2024x");
+        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString(" 1/02/2024"));
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QCOMPARE(F.Text(3), QString(" 1/02/2024"));
+        QVERIFY(Boxes.Requests.empty());
+        // Moving to a text row drops the mask.
+        QCOMPARE(F.Ins->FRow, int(rCount));
+        QCOMPARE(F.Edit()->inputMask(), QString());
+        QCOMPARE(F.Edit()->text(), QString("7"));
+    }
+
+    void dropDownSizesAndPlacement()
+    {
+        ScopeFixture F;
+        TZListButton* Button = F.Edit()->FButton;
+        const int ItemHeight = QFontMetrics(F.Ins->font()).height() + 2;
+        QCOMPARE(Button->FItemHeight, ItemHeight);
+        // Alt+Down on a row that is no list does nothing.
+        F.Select(rName);
+        QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(!Button->FListVisible);
+        QCOMPARE(F.Ins->FRow, int(rName));
+        QCOMPARE(F.Edit()->text(), QString("Ann"));
+
+        F.Select(rMonth);
+        QVERIFY(Button->isVisible());
+        QVERIFY(Button->FDropDownStyle);
+        QCOMPARE(Button->geometry().right(), F.Ins->ClientWidth() - 1);
+        QCOMPARE(F.Edit()->width() + Button->width(), F.Ins->ClientWidth() - F.Ins->Middle() - 1);
+        QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(Button->FListVisible);
+        TZPopupList* List = Button->FList;
+        QVERIFY(List->isVisible());
+        QVERIFY(List->isWindow());
+        QCOMPARE(List->count(), 20);
+        QCOMPARE(List->height(), 8 * ItemHeight + 2);
+        QCOMPARE(List->currentRow(), 2);  // the stored M03
+        const QPoint Corner = Button->mapToGlobal(QPoint(Button->width(), Button->height()));
+        QCOMPARE(List->geometry().right() + 1, Corner.x());
+        QCOMPARE(List->geometry().top(), Corner.y());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Button));
+        // Keys go to the list while it is shown; Enter takes the item and commits.
+        QTest::keyClick(Button, Qt::Key_Down);
+        QCOMPARE(List->currentRow(), 3);
+        QTest::keyClick(Button, Qt::Key_Return);
+        QVERIFY(!List->isVisible());
+        QVERIFY(!Button->FListVisible);
+        QCOMPARE(F.Text(rMonth), QString("M04"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(F.Edit()));
+        // Escape closes without a change.
+        QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(Button, Qt::Key_Down);
+        QTest::keyClick(Button, Qt::Key_Escape);
+        QVERIFY(!List->isVisible());
+        QCOMPARE(F.Text(rMonth), QString("M04"));
+
+        // An empty value list still drops one row.
+        F.Select(rNothing);
+        QCOMPARE(F.Ins->EditKind(), ekList);
+        QTest::mouseClick(Button, Qt::LeftButton);
+        QVERIFY(List->isVisible());
+        QCOMPARE(List->count(), 0);
+        QCOMPARE(List->height(), ItemHeight + 2);
+        // A click on the button while the list is shown closes it.
+        QTest::mouseClick(Button, Qt::LeftButton);
+        QVERIFY(!List->isVisible());
+
+        // Near the screen's bottom the list opens above the row.
+        const QRect Screen = F.Ins->screen()->geometry();
+        F.Ins->move(F.Ins->x(), Screen.bottom() + 1 - F.Ins->frameGeometry().height());
+        QCoreApplication::processEvents();
+        F.Select(rMonth);
+        QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
+        const int ButtonTop = Button->mapToGlobal(QPoint(0, 0)).y();
+        QCOMPARE(List->geometry().bottom() + 1, ButtonTop);
+        QTest::keyClick(Button, Qt::Key_Escape);
+    }
+
+    void listClickAndDragFromTheButton()
+    {
+        ScopeFixture F;
+        TZListButton* Button = F.Edit()->FButton;
+        TZPopupList* List = Button->FList;
+        F.Select(rKind);
+        QTest::mouseClick(Button, Qt::LeftButton);
+        QVERIFY(List->isVisible());
+        // A click on an item takes it.
+        const QRect Item = List->visualItemRect(List->item(1));
+        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, Item.center());
+        QVERIFY(!List->isVisible());
+        QCOMPARE(F.Text(rKind), QString("abd"));
+        // Press on the button, drag into the list, release over an item.
+        QTest::mousePress(Button, Qt::LeftButton, {}, QPoint(2, 2));
+        QVERIFY(List->isVisible());
+        const QPoint Target = List->viewport()->mapToGlobal(List->visualItemRect(List->item(2)).center());
+        SendMouse(Button, QEvent::MouseMove, Button->mapFromGlobal(Target), Qt::LeftButton);
+        QCOMPARE(List->currentRow(), 2);
+        SendMouse(Button, QEvent::MouseButtonRelease, Button->mapFromGlobal(Target), Qt::NoButton);
+        QVERIFY(!List->isVisible());
+        QCOMPARE(F.Text(rKind), QString("Other"));
+    }
+
+    void incrementalSearchOnTheInjectedClock()
+    {
+        ScopeFixture F;
+        TZListButton* Button = F.Edit()->FButton;
+        TZPopupList* List = Button->FList;
+        F.Select(rMonth);
+        QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClicks(Button, "m1");
+        QCOMPARE(List->currentRow(), 9);  // M10
+        F.Now += 2000;  // exactly the pause: the search text is kept
+        QTest::keyClicks(Button, "5");
+        QCOMPARE(QString::fromStdString(List->FSearchText), QString("m15"));
+        QCOMPARE(List->currentRow(), 14);
+        F.Now += 2001;  // longer: a new search
+        QTest::keyClicks(Button, "m2");
+        QCOMPARE(QString::fromStdString(List->FSearchText), QString("m2"));
+        QCOMPARE(List->currentRow(), 19);
+        QTest::keyClick(Button, Qt::Key_Backspace);
+        QCOMPARE(QString::fromStdString(List->FSearchText), QString());
+        QTest::keyClicks(Button, QString(40, QChar('x')));
+        QCOMPARE(int(List->FSearchText.size()), 32);
+        QCOMPARE(List->currentRow(), 19);  // no match leaves the selection
+        QTest::keyClick(Button, Qt::Key_Escape);
+        QCOMPARE(F.Text(rMonth), QString("M03"));
+    }
+
+    void ellipsisButtonFiresOnButton()
+    {
+        ScopeFixture F;
+        int Buttons = 0, Changes = 0;
+        F.Ins->OnButton = [&](QObject* Sender) {
+            QCOMPARE(Sender, static_cast<QObject*>(F.Ins.get()));
+            ++Buttons;
+        };
+        F.Ins->OnChange = [&](TNodescope*, TXMLPropEditor*) { ++Changes; };
+        F.Select(rWeb);
+        QCOMPARE(F.Ins->EditKind(), ekButton);
+        TZListButton* Button = F.Edit()->FButton;
+        QVERIFY(Button->isVisible());
+        QVERIFY(!Button->FDropDownStyle);
+        // Pressed, dragged off and released elsewhere: one OnButton, no double click.
+        QTest::mousePress(Button, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(Button->FPressed);
+        SendMouse(Button, QEvent::MouseMove, QPoint(-30, 3), Qt::LeftButton);
+        QCOMPARE(Buttons, 1);
+        QVERIFY(!Button->FPressed);
+        QTest::mouseRelease(Button, Qt::LeftButton, {}, QPoint(-30, 3));
+        QCOMPARE(Buttons, 1);
+        QCOMPARE(Changes, 0);
+        QVERIFY(!Button->FList->isVisible());
+        // A click fires OnButton and runs the double-click action.
+        QTest::mouseClick(Button, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(Buttons, 2);
+        QCOMPARE(Changes, 1);
+    }
+
+    void clickThenClickIsADoubleClick()
+    {
+        ScopeFixture F;
+        int Changes = 0;
+        F.Ins->OnChange = [&](TNodescope*, TXMLPropEditor*) { ++Changes; };
+        F.ClickRow(rKind, 20);
+        QCOMPARE(F.Edit()->FClickTime, F.Now);
+        F.Now += QApplication::doubleClickInterval() - 1;
+        QTest::mouseClick(F.Edit(), Qt::LeftButton, {}, QPoint(5, 3));
+        QCOMPARE(Changes, 1);
+        QCOMPARE(F.Text(rKind), QString("Abc"));  // stepped past the last value
+        QCOMPARE(F.Edit()->FClickTime, uint64_t(0));
+        // Too late: an ordinary click.
+        F.ClickRow(rName, 20);
+        F.ClickRow(rKind, 20);
+        F.Now += QApplication::doubleClickInterval();
+        QTest::mouseClick(F.Edit(), Qt::LeftButton, {}, QPoint(5, 3));
+        QCOMPARE(Changes, 1);
+        // A second click on the edit itself, without a row click first, is ordinary too.
+        QTest::mouseClick(F.Edit(), Qt::LeftButton, {}, QPoint(5, 3));
+        QCOMPARE(Changes, 1);
+    }
+
+    void focusLeavingCommitsAndRefusalTakesItBack()
+    {
+        ScopeFixture F;
+        QLineEdit Other(F.Ins.get());
+        Other.setGeometry(0, 0, 10, 10);
+        Other.show();
+        TMessageRecorder Boxes;
+        F.Select(rCount);
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type("1");
+        Other.setFocus(Qt::MouseFocusReason);
+        QCOMPARE(F.Text(4), QString("71"));
+        QVERIFY(Boxes.Requests.empty());
+
+        F.Select(rKind);
+        F.Edit()->selectAll();
+        F.Type("zz");
+        Other.setFocus(Qt::MouseFocusReason);
+        QCOMPARE(int(Boxes.Requests.size()), 1);
+        QCOMPARE(Boxes.Requests[0].Text, QString("Value zz not in list"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(F.Edit()));
+        QCOMPARE(F.Edit()->text(), QString("Other"));
+        QCOMPARE(F.Text(1), QString("Other"));
+        // Focus moving to the inspector itself does not commit.
+        F.Type("x");
+        F.Ins->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(int(Boxes.Requests.size()), 1);
+        QVERIFY(F.Edit()->isModified());
+    }
+
+    void readOnlyHidesTheButton()
+    {
+        ScopeFixture F;
+        F.Ins->SetReadOnly(true);
+        F.Select(rMonth);
+        QVERIFY(!F.Edit()->FButton->isVisible());
+        QCOMPARE(F.Edit()->width(), F.Ins->ClientWidth() - F.Ins->Middle() - 1);
+        F.Select(rVip);
+        QVERIFY(F.Edit()->FCheckBox->isVisible());
+        QVERIFY(!F.Edit()->FCheckBox->isEnabled());
+    }
+};
+
+QTEST_MAIN(InplaceTest)
+#include "inplace_test.moc"

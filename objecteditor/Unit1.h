@@ -1,0 +1,51 @@
+// The object editor's one window: the object "object.xml" edited in the inspector
+// against the declaration "LegalCustomer" of "scheme.xsd", both beside the program.
+// The object is written back, indented, when the window is destroyed; a save never
+// leaves a truncated file behind.
+#pragma once
+
+#include "xmls.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TForm1;
+}
+class TNodescope;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* Parent = nullptr);
+    ~TForm1() override;
+
+    TNodescope* Nodescope1() const;
+
+    // Reads schema and object and hands them to the inspector.
+    void FormCreate();
+    // Writes the edited object back.
+    void FormDestroy();
+
+    // The folder of "scheme.xsd" and "object.xml": the program's folder, with a
+    // trailing separator. Tests point it elsewhere before creating the form.
+    static std::string DataFolder();
+    static void SetDataFolder(const std::string& Folder);
+
+    std::unique_ptr<TXMLNode> FSchema;
+
+private:
+    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<TXMLNode> FObject;
+    // "object.xml" existed but could not be read: it is kept aside before the
+    // default object takes its place.
+    bool FObjectUnreadable = false;
+};
+
+// Writes S to FileName through a temporary file beside it that replaces the old file
+// only once it is complete; on failure the old file stays and EFCreateError is raised.
+void SaveFileAtomically(const std::string& S, const std::string& FileName);
+
+extern TForm1* Form1;

@@ -1,0 +1,23 @@
+// quillpad: edits one XML object against its schema. It takes no arguments.
+#include "Unit1.h"
+
+#include "application.h"
+
+#include <QScreen>
+
+int main(int argc, char** argv)
+{
+    TGuiApplication App(argc, argv);
+    Application->Title = "quillpad";
+    Form1 = new TForm1;
+    if (QScreen* Screen = Form1->screen()) {
+        QRect Frame = Form1->frameGeometry();
+        Frame.moveCenter(Screen->availableGeometry().center());
+        Form1->move(Frame.topLeft());
+    }
+    Form1->show();
+    const int Result = App.exec();
+    delete Form1;
+    Form1 = nullptr;
+    return Result;
+}
