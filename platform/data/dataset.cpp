@@ -889,6 +889,13 @@ void TDataSet::Delete()
                 throw;
         }
     }
+    // A BeforeDelete handler may have put the record in edit; once it is gone there is
+    // nothing left to edit, and a later cancel of that edit must not run.
+    if (FState != dsBrowse) {
+        FEditRec = TRec();
+        FModified = false;
+        SetState(dsBrowse);
+    }
     // The next record takes the deleted one's place; the one before when none follows.
     const QVector<QVariant> gone = OrderKey(FWin[FCur].Values);
     FWin.erase(FWin.begin() + FCur);

@@ -1,0 +1,164 @@
+// Scratch order databases for the data module's tests: the sample database in a
+// temporary folder laid out as the program expects it (<root>/DATA beside
+// <root>/bin/app, the executable's folder), or a scratch database on the local
+// Firebird server; an engine configuration naming it under the alias "DBDEMOS".
+// A few rows with known values are added so that the rules can be checked exactly.
+#pragma once
+
+#include "DataMod.h"
+#include "alias.h"
+#include "builder.h"
+#include "fbclient.h"
+#include "localstore.h"
+#include "messages.h"
+#include "strs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+// Known rows: parts 9001 (list price 10) and 9002 (list price 4.5), customers 9001
+// (tax rate 8.25, last invoice 1 Mar 2020), 9002 (no tax rate, no last invoice) and
+// 9003 (tax rate 5); employee 9001 "Lowe, Ada".
+constexpr double kPartA = 9001, kPartB = 9002;
+constexpr double kCustTaxed = 9001, kCustBare = 9002, kCustOther = 9003;
+constexpr int kEmp = 9001;
+
+inline bool FirebirdMissing()
+{
+    return !ServerAnswers("127.0.0.1", 3050);
+}
+
+// QSKIP and QFAIL end only the test function they are written in, hence a macro.
+#define DATAMOD_REQUIRE_SERVER()                                                                                    \
+    do {                                                                                                           \
+        if (FirebirdMissing()) {                                                                                   \
+            if (!qEnvironmentVariableIsEmpty("CI"))                                                                \
+                QFAIL("No Firebird server answers on 127.0.0.1:3050 (required when CI is set)");                   \
+            QSKIP("No Firebird server answers on 127.0.0.1:3050; start one with scripts/firebird-server");          \
+        }                                                                                                          \
+    } while (0)
+
+struct DataModStore {
+    bool Firebird;
+    QTemporaryDir Dir;
+    QString Root;       // <root>: holds DATA and bin/app
+    QString DataFolder; // <root>/DATA
+    QString AppDir;     // <root>/bin/app/ : where DataFolder is found from
+    QString ConfigFile;
+    QString ServerName; // host:path of the server database
+    bool Created = false;
+
+    explicit DataModStore(bool firebird, int orders = 12) : Firebird(firebird)
+    {
+        Root = Dir.path();
+        DataFolder = Root + "/DATA";
+        AppDir = Root + "/bin/app/";
+        QDir().mkpath(DataFolder);
+        QDir().mkpath(AppDir);
+        vorndata::BuildOptions options;
+        options.orders = orders;
+        if (firebird) {
+            // The server writes the database file, so the folders must let it in.
+            const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
+            QFile::setPermissions(Root, open);
+            QFile::setPermissions(DataFolder, open);
+            ServerName = "127.0.0.1:" + DataFolder + "/DEZAZAV.GDB";
+            vorndata::ServerLogin login;
+            login.serverName = ServerName;
+            vorndata::BuildServer(login, options);
+            Created = true;
+        } else {
+            vorndata::BuildLocal(DataFolder, options);
+        }
+        ConfigFile = Root + "/engine.ini";
+        WriteConfig(firebird ? "[DBDEMOS]\nDRIVER=INTRBASE\nSERVER NAME=" + ServerName + "\nUSER NAME=SYSDBA\n"
+                             : "[DBDEMOS]\nDRIVER=PARADOX\nPATH=" + DataFolder + "\n");
+        AddKnownRows();
+    }
+
+    ~DataModStore()
+    {
+        qunsetenv("VORN_ENGINE_CONFIG");
+        Session.Reset();
+        if (Created) {
+            try {
+                DropServerDatabase(ServerName, "SYSDBA", "keelboard");
+            } catch (...) {
+            }
+        }
+    }
+
+    void WriteConfig(const QString& text)
+    {
+        QFile f(ConfigFile);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate));
+        f.write(text.toUtf8());
+        f.close();
+        qputenv("VORN_ENGINE_CONFIG", ConfigFile.toUtf8());
+        Session.Reset();
+    }
+
+    // A connection of its own under "DBDEMOS", as another program sees the data.
+    void Open(TDatabase& db)
+    {
+        db.DatabaseName = "CHECK";
+        db.AliasName = "DBDEMOS";
+        db.Params = QStringList{"USER NAME=SYSDBA", "PASSWORD=keelboard"};
+        db.Open();
+    }
+
+    void Exec(const QString& sql, const QVariantList& params = {})
+    {
+        TDatabase db;
+        Open(db);
+        db.EnsureTablesOf(sql);
+        db.Runner().Execute(sql, params);
+        db.Close();
+    }
+
+    QVector<QVector<QVariant>> Rows(const QString& sql, const QVariantList& params = {})
+    {
+        TDatabase db;
+        Open(db);
+        db.EnsureTablesOf(sql);
+        auto rows = db.Runner().Select(sql, params);
+        db.Close();
+        return rows;
+    }
+
+    // The first column of the first row, null when there is no row.
+    QVariant Value(const QString& sql, const QVariantList& params = {})
+    {
+        auto rows = Rows(sql, params);
+        return rows.isEmpty() ? QVariant() : rows.first().value(0);
+    }
+    double Number(const QString& sql, const QVariantList& params = {}) { return Value(sql, params).toDouble(); }
+
+    QVariant Date(TDateTime d) const { return ToStorage(d, ftDateTime, Firebird ? dlFirebird : dlSqlite); }
+
+    void AddKnownRows()
+    {
+        Exec("INSERT INTO PARTS (PartNo, Description, VendorNo, OnHand, OnOrder, Cost, ListPrice) "
+             "VALUES (9001, 'Test regulator', 1, 20, 0, 6, 10)");
+        Exec("INSERT INTO PARTS (PartNo, Description, VendorNo, OnHand, OnOrder, Cost, ListPrice) "
+             "VALUES (9002, 'Test fin', 1, 5, 3, 2, 4.5)");
+        Exec("INSERT INTO CUSTOMER (CustNo, Company, TaxRate, LastInvoiceDate) VALUES (9001, 'Taxed Dive Shop', 8.25, ?)",
+             {Date(EncodeDate(2020, 3, 1))});
+        Exec("INSERT INTO CUSTOMER (CustNo, Company) VALUES (9002, 'Bare Reef Supply')");
+        Exec("INSERT INTO CUSTOMER (CustNo, Company, TaxRate) VALUES (9003, 'Other Coast Divers', 5)");
+        Exec("INSERT INTO EMPLOYEE (EmpNo, LastName, FirstName) VALUES (9001, 'Lowe', 'Ada')");
+    }
+};
+
+// Answers every question with No and records it, unless a test installs its own.
+struct QuietUser {
+    TMessageRecorder Recorder{{}, mrNo};
+};
