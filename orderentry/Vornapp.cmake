@@ -1,0 +1,44 @@
+# Vornapp: the start-up, the main window, the About box and the splash window in the
+# library vornapp_forms (so tests link the real windows), and the program itself.
+find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport Network)
+
+set(VORNAPP_IMAGES
+  images/logo.xpm images/neworder.xpm images/browse.xpm images/parts.xpm
+  images/reports.xpm images/help.xpm images/close.xpm)
+
+add_library(vornapp_forms STATIC
+  Main.cpp Main.h Main.ui
+  About.cpp About.h About.ui
+  Splash.cpp Splash.h Splash.ui)
+set_target_properties(vornapp_forms PROPERTIES AUTOUIC ON)
+# Main.h includes its generated form class, so users of the library need that folder.
+target_include_directories(vornapp_forms PUBLIC
+  ${CMAKE_CURRENT_SOURCE_DIR}
+  ${CMAKE_CURRENT_BINARY_DIR}/vornapp_forms_autogen/include)
+target_link_libraries(vornapp_forms PUBLIC datamod platform_widgets platform_data Qt6::Widgets)
+qt_add_resources(vornapp_forms vornapp_images PREFIX "/" FILES ${VORNAPP_IMAGES})
+
+# The help file lies beside the program, where Application looks for "VORNAPP.HLP".
+add_custom_command(
+  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/VORNAPP.html
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_SOURCE_DIR}/help/VORNAPP.html
+          ${CMAKE_CURRENT_BINARY_DIR}/VORNAPP.html
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/help/VORNAPP.html)
+add_custom_target(vornapp_help DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/VORNAPP.html)
+
+add_executable(Vornapp main.cpp)
+target_link_libraries(Vornapp PRIVATE vornapp_forms)
+add_dependencies(Vornapp vornapp_help)
+
+# Redraws the committed pictures: vornapp_drawimages orderentry/images
+add_executable(vornapp_drawimages EXCLUDE_FROM_ALL images/drawimages.cpp)
+target_link_libraries(vornapp_drawimages PRIVATE Qt6::Gui)
+
+quorvale_test(main_form_test tests/main_form_test.cpp tests/main_fixture.cpp tests/main_fixture.h
+  LIBS vornapp_forms vorndata_lib Qt6::Network)
+target_compile_definitions(main_form_test PRIVATE
+  VORNAPP_HELP_FILE="${CMAKE_CURRENT_SOURCE_DIR}/help/VORNAPP.html")
+quorvale_test(main_storage_fb_test tests/main_storage_fb_test.cpp tests/main_fixture.cpp tests/main_fixture.h
+  LIBS vornapp_forms vorndata_lib LABELS firebird)
+quorvale_test(startup_test tests/startup_test.cpp tests/main_fixture.cpp tests/main_fixture.h
+  LIBS vornapp_forms vorndata_lib)

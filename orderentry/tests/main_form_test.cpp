@@ -1,0 +1,461 @@
+// The main window on local sample data: its size and place, buttons and menus, the
+// date order fix-up, the report writer's connection file, storage switching with its
+// failures, stay on top, the Remote Data item and help.
+#include "About.h"
+#include "DataMod.h"
+#include "Main.h"
+#include "main_fixture.h"
+
+#include "alias.h"
+#include "application.h"
+#include "formatsettings.h"
+#include "helpwindow.h"
+#include "messages.h"
+#include "printers.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+const QString Title = "Quorvale Order Entry";
+
+// Entries of a menu as "Name|Text", a separator as "Name|-", a submenu as "Name>".
+QStringList Entries(QMenu* menu)
+{
+    QStringList entries;
+    for (QAction* action : menu->actions()) {
+        if (action->menu())
+            entries << action->menu()->objectName() + ">";
+        else if (action->isSeparator())
+            entries << action->objectName() + "|-";
+        else
+            entries << action->objectName() + "|" + action->text();
+    }
+    return entries;
+}
+
+THelpWindow* HelpWindowShown()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* help = dynamic_cast<THelpWindow*>(w); help && help->isVisible())
+            return help;
+    return nullptr;
+}
+
+// A port on which nothing listens: taken from the system, then given back.
+quint16 SilentPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainSandbox> FBox;
+
+    void ShowMain()
+    {
+        MainForm->show();
+        MainForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FBox = std::make_unique<TMainSandbox>();
+        QVERIFY2(FBox->Valid(), "the sample data could not be built");
+        Application->Title = Title;
+    }
+
+    void init()
+    {
+        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->PlaceProgram(true);
+        FBox->ForgetReportConnection();
+        CreateApplicationObjects();
+        QVERIFY(MainForm);
+    }
+
+    void cleanup()
+    {
+        FreeApplicationObjects();
+        QVERIFY(!MainForm && !VornData && !AboutBox);
+        QVERIFY(ApplicationComponents().isEmpty());
+    }
+
+    void cleanupTestCase() { FBox.reset(); }
+
+    void windowIsSizedToItsButtonsAtTheTopLeft()
+    {
+        ShowMain();
+        QCOMPARE(MainForm->windowTitle(), Title);
+        QCOMPARE(MainForm->HelpContext(), 1);
+        QVERIFY(MainForm->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(MainForm->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(MainForm->minimumSize(), MainForm->maximumSize());
+
+        const QList<QToolButton*> buttons = {MainForm->OrderBtn, MainForm->BrowseBtn, MainForm->PartsBtn,
+                                             MainForm->ReportBtn, MainForm->HelpBtn, MainForm->CloseBtn};
+        int left = 1;
+        for (QToolButton* b : buttons) {
+            QCOMPARE(b->parentWidget(), MainForm->MainPanel);
+            QCOMPARE(b->geometry(), QRect(left, 1, 66, 45));
+            QVERIFY2(!b->icon().isNull(), qPrintable(b->objectName()));
+            QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+            left += 65;
+        }
+
+        // The bar fills the window under the menu bar; the window is no larger.
+        const QRect closeBtn = MainForm->CloseBtn->geometry();
+        const int barWidth = closeBtn.x() + closeBtn.width() + 1;
+        const int barHeight = closeBtn.y() + closeBtn.height();
+        QCOMPARE(barWidth, 393);
+        QCOMPARE(barHeight, 46);
+        const QRect menu = MainForm->MainMenu->geometry();
+        QCOMPARE(menu.topLeft(), QPoint(0, 0));
+        QCOMPARE(menu.width(), barWidth);
+        QVERIFY(menu.height() >= MainForm->MainMenu->fontMetrics().height());
+        QCOMPARE(MainForm->MainPanel->geometry(), QRect(0, menu.height(), barWidth, barHeight));
+        QCOMPARE(MainForm->size(), QSize(barWidth, menu.height() + barHeight));
+
+        // Every caption fits its button in the window's font.
+        for (QToolButton* b : buttons) {
+            QString shown = b->text().remove('&');
+            QVERIFY2(b->fontMetrics().horizontalAdvance(shown) < b->width(), qPrintable(shown));
+        }
+
+        QCOMPARE(MainForm->pos(), MainForm->screen()->geometry().topLeft());
+        MainForm->close();
+    }
+
+    void menusHoldTheirItemsInOrder()
+    {
+        QStringList top;
+        for (QAction* a : MainForm->MainMenu->actions())
+            top << a->menu()->objectName() + "|" + a->text();
+        QCOMPARE(top, QStringList({"FileMenu|&File", "ViewMenu|&View", "HelpMenu|&Help"}));
+
+        QCOMPARE(Entries(MainForm->FileMenu),
+                 QStringList({"FileNewOrder|&New Order...", "N5|-", "FilePrintReport>",
+                              "FilePrinterSetup|Printer Setup...", "N4|-", "FileExit|E&xit"}));
+        QCOMPARE(MainForm->FilePrintReport->title(), QString("Print &Report"));
+        QCOMPARE(Entries(MainForm->FilePrintReport),
+                 QStringList({"PrintCustList|&Customer List", "PrintOrders|&Order History...",
+                              "PrintInvoice|&Invoice"}));
+        QCOMPARE(Entries(MainForm->ViewMenu),
+                 QStringList({"ViewOrders|&Orders...", "ViewPartsInventory|&Parts/Inventory...", "N7|-",
+                              "ViewStayOnTop|&Stay On Top", "N1|-", "ViewLocal|&Local Data (Paradox Data)",
+                              "ViewRemote|&Remote Data (Local Interbase) "}));
+        QCOMPARE(Entries(MainForm->HelpMenu), QStringList({"HelpContents|&Contents", "N6|-", "HelpAbout|&About..."}));
+
+        QVERIFY(MainForm->ViewStayOnTop->isCheckable());
+        QVERIFY(!MainForm->ViewStayOnTop->isChecked());
+        QVERIFY(MainForm->ViewLocal->isCheckable() && MainForm->ViewLocal->isChecked());
+        QVERIFY(MainForm->ViewRemote->isCheckable() && !MainForm->ViewRemote->isChecked());
+        QActionGroup* group = MainForm->ViewLocal->actionGroup();
+        QVERIFY(group && group->isExclusive());
+        QCOMPARE(MainForm->ViewRemote->actionGroup(), group);
+    }
+
+    void dateOrderFollowsTheFirstLetter_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("fixed");
+        QTest::newRow("d/M/yyyy") << "d/M/yyyy" << 1 << "dd/mm/yy";
+        QTest::newRow("M/d/yy") << "M/d/yy" << 0 << "mm/dd/yy";
+        QTest::newRow("yyyy-MM-dd") << "yyyy-MM-dd" << 2 << "yy/mm/dd";
+        QTest::newRow("no letters") << "#/#/#" << 0 << "mm/dd/yy";
+        QTest::newRow("empty") << "" << 0 << "mm/dd/yy";
+        QTest::newRow("lower case after others") << "..-y.m.d" << 2 << "yy/mm/dd";
+    }
+
+    void dateOrderFollowsTheFirstLetter()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, order);
+        QFETCH(QString, fixed);
+        QCOMPARE(TMainForm::DateOrder(format), order);
+
+        const std::string saved = FormatSettings.ShortDateFormat;
+        FormatSettings.ShortDateFormat = format.toStdString();
+        MainForm->BrowseBtn->click();
+        QCOMPARE(QString::fromStdString(FormatSettings.ShortDateFormat), fixed);
+        // Once fixed, browsing again keeps the same order.
+        MainForm->ViewOrders->trigger();
+        QCOMPARE(QString::fromStdString(FormatSettings.ShortDateFormat), fixed);
+        FormatSettings.ShortDateFormat = saved;
+    }
+
+    void connectionFileListsTheLocalDatabase_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("two names") << "[ConnectNamesSection]\nConnectNames=A,B\n" << "A,B,VORNAPP";
+        QTest::newRow("no file") << QString() << "VORNAPP";
+        QTest::newRow("empty list") << "[ConnectNamesSection]\nConnectNames=\n" << "VORNAPP";
+        QTest::newRow("already there")
+            << "[ConnectNamesSection]\nConnectNames=A,VORNAPP,B\n\n[VORNAPP]\nType=1\nDataFilePath=old\nServer=X\n"
+            << "A,VORNAPP,B";
+        QTest::newRow("longer name only") << "[ConnectNamesSection]\nConnectNames=VORNAPP2\n" << "VORNAPP2,VORNAPP";
+    }
+
+    void connectionFileListsTheLocalDatabase()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, names);
+        FreeApplicationObjects();
+        FBox->ForgetReportConnection();
+        if (!before.isNull()) {
+            QFile file(TMainForm::ReportConnectionFileName());
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(("; written by hand\n[Other]\nList=x,y,z\n\n" + before).toUtf8());
+        }
+        CreateApplicationObjects();
+
+        QSettings ini(TMainForm::ReportConnectionFileName(), QSettings::IniFormat);
+        // QSettings reads a comma list as a list; joined back it is the text written.
+        QCOMPARE(ini.value("ConnectNamesSection/ConnectNames").toStringList().join(','), names);
+        QCOMPARE(ini.value("VORNAPP/Type").toString(), QString("61"));
+        QCOMPARE(ini.value("VORNAPP/DataFilePath").toString(), FBox->DataFolder());
+        QCOMPARE(ini.value("VORNAPP/Server").toString(), QString("PARADOX"));
+        QVERIFY(!ini.contains("DEZAZAV/Type"));
+
+        const QString text = TMainSandbox::ReadReportConnection();
+        QVERIFY2(text.contains("ConnectNames=" + names + "\n"), qPrintable(text));
+        QCOMPARE(text.count("[VORNAPP]"), 1);
+        QCOMPARE(text.count("Type="), 1);
+        if (!before.isNull())
+            QVERIFY2(text.startsWith("; written by hand\n[Other]\nList=x,y,z\n"), qPrintable(text));
+    }
+
+    void localDataSwitchClosesOtherWindows()
+    {
+        ShowMain();
+        AboutBox->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(AboutBox));
+        TMessageRecorder messages;
+
+        MainForm->ViewLocal->trigger();
+
+        QVERIFY(messages.Requests.empty());
+        QVERIFY(!AboutBox->isVisible());
+        QVERIFY(MainForm->isVisible());
+        QCOMPARE(MainForm->windowTitle(), Title + " (Paradox Data)");
+        QVERIFY(MainForm->ViewLocal->isChecked());
+        QVERIFY(!MainForm->ViewRemote->isChecked());
+        QVERIFY(VornData->Database->Connected());
+        QCOMPARE(VornData->Database->AliasName, QString("DBDEMOS"));
+        QVERIFY(!VornData->Orders->Active());
+        MainForm->close();
+    }
+
+    void switchStopsWhenAWindowRefusesToClose()
+    {
+        TForm holder;
+        holder.setObjectName("Holder");
+        bool asked = false;
+        holder.OnCloseQuery = [&](TObject*, bool& canClose) {
+            asked = true;
+            canClose = false;
+        };
+        ApplicationComponents().append(&holder);
+        holder.show();
+        TMessageRecorder messages;
+        VornData->Orders->Open();
+
+        // A switch that would otherwise succeed.
+        MainForm->ViewLocal->trigger();
+
+        ApplicationComponents().removeAll(&holder);
+        QVERIFY(asked);
+        QVERIFY(holder.isVisible());
+        QVERIFY(messages.Requests.empty());
+        QCOMPARE(MainForm->windowTitle(), Title);
+        QVERIFY(MainForm->ViewLocal->isChecked());
+        QVERIFY(!MainForm->ViewRemote->isChecked());
+        // The window that kept its edits still has its data.
+        QCOMPARE(VornData->Database->AliasName, QString("DBDEMOS"));
+        QVERIFY(VornData->Orders->Active());
+        holder.OnCloseQuery = nullptr;
+        holder.close();
+    }
+
+    void missingLocalDataIsReported()
+    {
+        FBox->SetEngineConfig(QString());
+        FBox->PlaceProgram(false);
+        TMessageRecorder messages;
+
+        MainForm->ViewLocal->trigger();
+
+        QCOMPARE(messages.Requests.size(), size_t(1));
+        QCOMPARE(messages.Requests[0].Text, QString("Cannot locate Paradox data files"));
+        QCOMPARE(messages.Requests[0].Type, mtError);
+        QCOMPARE(MainForm->windowTitle(), Title);
+        QVERIFY(!Session.IsAlias("DBDEMOS"));
+        QVERIFY(VornData->Database->Connected());
+    }
+
+    void missingRemoteDataIsReported()
+    {
+        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->PlaceProgram(true);
+        MainForm->ViewLocal->trigger();
+        QCOMPARE(MainForm->windowTitle(), Title + " (Paradox Data)");
+        TMessageRecorder messages;
+
+        MainForm->ViewRemote->trigger();
+
+        QCOMPARE(messages.Requests.size(), size_t(1));
+        QCOMPARE(messages.Requests[0].Text, QString("Cannot locate Interbase data file: DEZAZAV.GDB"));
+        QCOMPARE(MainForm->windowTitle(), Title + " (Paradox Data)");
+        QVERIFY(MainForm->ViewLocal->isChecked());
+        QVERIFY(!MainForm->ViewRemote->isChecked());
+        QVERIFY(!Session.IsAlias("DEZAZAV"));
+    }
+
+    void stayOnTopToggles()
+    {
+        ShowMain();
+        const QPoint place = MainForm->pos();
+        MainForm->ViewStayOnTop->trigger();
+        QVERIFY(MainForm->ViewStayOnTop->isChecked());
+        QCOMPARE(MainForm->FormStyle(), fsStayOnTop);
+        QVERIFY(MainForm->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(MainForm->isVisible());
+        QCOMPARE(MainForm->pos(), place);
+
+        MainForm->ViewStayOnTop->trigger();
+        QVERIFY(!MainForm->ViewStayOnTop->isChecked());
+        QCOMPARE(MainForm->FormStyle(), fsNormal);
+        QVERIFY(!(MainForm->windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(MainForm->isVisible());
+        MainForm->close();
+    }
+
+    void remoteDataNeedsAnAnsweringServer()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const quint16 silent = SilentPort();
+        auto remoteAlias = [](quint16 port) {
+            return QString("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=127.0.0.1/%1:/srv/DEZAZAV.GDB\nUSER NAME=SYSDBA\n")
+                .arg(port);
+        };
+        ShowMain();
+
+        FBox->SetEngineConfig(FBox->LocalAlias(remoteAlias(silent)));
+        for (int opening = 0; opening < 2; ++opening) {
+            MainForm->ViewMenu->popup(MainForm->mapToGlobal(QPoint(0, 0)));
+            QVERIFY(!MainForm->ViewRemote->isEnabled());
+            MainForm->ViewMenu->close();
+        }
+
+        FBox->SetEngineConfig(FBox->LocalAlias(remoteAlias(server.serverPort())));
+        MainForm->ViewMenu->popup(MainForm->mapToGlobal(QPoint(0, 0)));
+        QVERIFY(MainForm->ViewRemote->isEnabled());
+        MainForm->ViewMenu->close();
+        MainForm->close();
+    }
+
+    void helpShowsTheContentsAndEveryContext()
+    {
+        Application->HelpFile = VORNAPP_HELP_FILE;
+        MainForm->HelpBtn->click();
+        THelpWindow* help = HelpWindowShown();
+        QVERIFY(help);
+        QCOMPARE(help->FileName(), QFileInfo(VORNAPP_HELP_FILE).absoluteFilePath());
+        QVERIFY(help->Browser()->toPlainText().contains("Contents"));
+        for (int context = 1; context <= 6; ++context)
+            QVERIFY2(help->HasAnchor(THelpWindow::ContextAnchor(context)), qPrintable(QString::number(context)));
+
+        // The main window's end tells the help system it is no longer needed.
+        FreeApplicationObjects();
+        QVERIFY(!HelpWindowShown());
+        CreateApplicationObjects();
+    }
+
+    void menuItemsReachTheirActions()
+    {
+        int setups = 0;
+        TPrinterSetupRunner previous = SetPrinterSetupRunner([&](QPrinter&) {
+            ++setups;
+            return true;
+        });
+        MainForm->FilePrinterSetup->trigger();
+        SetPrinterSetupRunner(previous);
+        QCOMPARE(setups, 1);
+
+        ShowMain();
+        MainForm->FileExit->trigger();
+        QVERIFY(!MainForm->isVisible());
+        ShowMain();
+        MainForm->CloseBtn->click();
+        QVERIFY(!MainForm->isVisible());
+    }
+
+
+    void buttonAcceleratorsComeBeforeTheMenus()
+    {
+        Application->HelpFile = VORNAPP_HELP_FILE;
+        ShowMain();
+        QVERIFY(QTest::qWaitForWindowActive(MainForm));
+        // Alt+H is the Help button's and the Help menu's; the button takes it, every time.
+        for (int press = 0; press < 2; ++press) {
+            QTest::keyClick(MainForm, Qt::Key_H, Qt::AltModifier);
+            QVERIFY(HelpWindowShown());
+            QVERIFY(!MainForm->HelpMenu->isVisible());
+            Application->HelpClose();
+            MainForm->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(MainForm));
+        }
+        // A letter no button has still opens its menu.
+        QTest::keyClick(MainForm, Qt::Key_V, Qt::AltModifier);
+        QVERIFY(MainForm->ViewMenu->isVisible());
+        MainForm->ViewMenu->close();
+        MainForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(MainForm));
+        QTest::keyClick(MainForm, Qt::Key_O, Qt::AltModifier);
+        QVERIFY(!MainForm->isVisible());
+    }
+
+    void aboutBoxClosesWithOkEitherWay()
+    {
+        QCOMPARE(AboutBox->size(), QSize(304, 210));
+        AboutBox->Show();
+        QVERIFY(QTest::qWaitForWindowActive(AboutBox));
+        QTest::keyClick(AboutBox, Qt::Key_Escape);
+        QVERIFY(!AboutBox->isVisible());
+        QCOMPARE(AboutBox->ModalResult(), mrOk);
+        AboutBox->Show();
+        QVERIFY(QTest::qWaitForWindowActive(AboutBox));
+        QTest::keyClick(AboutBox, Qt::Key_Return);
+        QVERIFY(!AboutBox->isVisible());
+        QCOMPARE(AboutBox->ModalResult(), mrOk);
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"

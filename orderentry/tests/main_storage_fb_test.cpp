@@ -1,0 +1,116 @@
+// Switching the main window to remote data on a Firebird server and back. Needs a
+// server on 127.0.0.1:3050 with SYSDBA/keelboard (scripts/firebird-server); skips
+// without one unless CI is set.
+#include "DataMod.h"
+#include "Main.h"
+#include "main_fixture.h"
+
+#include "alias.h"
+#include "application.h"
+#include "builder.h"
+#include "fbclient.h"
+#include "messages.h"
+
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+class MainStorageFbTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMainSandbox> FBox;
+    vorndata::ServerLogin FLogin;
+    QString FRemoteAlias;
+
+private slots:
+    void initTestCase()
+    {
+        if (!ServerAnswers("127.0.0.1", 3050)) {
+            if (qEnvironmentVariableIsSet("CI"))
+                QFAIL("CI is set but no Firebird server answers on 127.0.0.1:3050 (scripts/firebird-server starts it)");
+            QSKIP("no Firebird server answers on 127.0.0.1:3050; run scripts/firebird-server to test remote data");
+        }
+        FBox = std::make_unique<TMainSandbox>();
+        QVERIFY2(FBox->Valid(), "the sample data could not be built");
+        FLogin.serverName = QString("127.0.0.1:/tmp/vornapp-main-test-%1.fdb").arg(getpid());
+        vorndata::BuildOptions options;
+        options.orders = 10;
+        options.today = QDate(2024, 5, 17);
+        try {
+            vorndata::BuildServer(FLogin, options);
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+        FRemoteAlias = QString("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=%1\nUSER NAME=SYSDBA\n").arg(FLogin.serverName);
+        Application->Title = "Quorvale Order Entry";
+    }
+
+    void cleanupTestCase()
+    {
+        FreeApplicationObjects();
+        if (!FLogin.serverName.isEmpty()) {
+            try {
+                vorndata::DropServerDatabase(FLogin);
+            } catch (const std::exception& e) {
+                qWarning("%s", e.what());
+            }
+        }
+        FBox.reset();
+    }
+
+    void init()
+    {
+        FBox->SetEngineConfig(FBox->LocalAlias(FRemoteAlias));
+        CreateApplicationObjects();
+    }
+
+    void cleanup() { FreeApplicationObjects(); }
+
+    void switchesToRemoteDataAndBack()
+    {
+        TMessageRecorder messages;
+        MainForm->ViewMenu->popup(QPoint(0, 0));
+        QVERIFY(MainForm->ViewRemote->isEnabled());
+        MainForm->ViewMenu->close();
+
+        MainForm->ViewRemote->trigger();
+        QVERIFY2(messages.Requests.empty(), messages.Requests.empty() ? "" : qPrintable(messages.Requests[0].Text));
+        QCOMPARE(MainForm->windowTitle(), QString("Quorvale Order Entry (Local Interbase)"));
+        QVERIFY(MainForm->ViewRemote->isChecked());
+        QVERIFY(!MainForm->ViewLocal->isChecked());
+        QVERIFY(VornData->Database->Connected());
+        QVERIFY(VornData->Database->IsSQLBased());
+        QVERIFY(!VornData->Orders->Active());
+        // The remote data is there to be read.
+        VornData->Orders->Open();
+        QVERIFY(VornData->Orders->RecordCount() > 0);
+
+        MainForm->ViewLocal->trigger();
+        QVERIFY(messages.Requests.empty());
+        QCOMPARE(MainForm->windowTitle(), QString("Quorvale Order Entry (Paradox Data)"));
+        QVERIFY(MainForm->ViewLocal->isChecked());
+        QVERIFY(!VornData->Database->IsSQLBased());
+    }
+
+    void localFailureAfterRemoteKeepsTheRemoteTick()
+    {
+        MainForm->ViewRemote->trigger();
+        QCOMPARE(MainForm->windowTitle(), QString("Quorvale Order Entry (Local Interbase)"));
+        FBox->SetEngineConfig(FRemoteAlias);
+        FBox->PlaceProgram(false);
+        TMessageRecorder messages;
+
+        MainForm->ViewLocal->trigger();
+
+        FBox->PlaceProgram(true);
+        QCOMPARE(messages.Requests.size(), size_t(1));
+        QCOMPARE(messages.Requests[0].Text, QString("Cannot locate Paradox data files"));
+        QCOMPARE(MainForm->windowTitle(), QString("Quorvale Order Entry (Local Interbase)"));
+        QVERIFY(MainForm->ViewRemote->isChecked());
+        QVERIFY(!MainForm->ViewLocal->isChecked());
+    }
+};
+
+QTEST_MAIN(MainStorageFbTest)
+#include "main_storage_fb_test.moc"
