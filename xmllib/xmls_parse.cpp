@@ -242,8 +242,7 @@ struct TXMLParser {
         TXMLNode* Entry = Node->Prolog->AddNode(TokenText(), std::string(), nkElement);
         while (Pos < Limit && Tok != tkClose) {
             SkipBlanks();
-            if (Pos >= Limit)
-                break;
+            // At the limit this reads an empty name, which then lacks its "=".
             if (ReadToken() != tkName)
                 continue;
             std::string AttrName = TokenText();

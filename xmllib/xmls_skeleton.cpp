@@ -98,8 +98,11 @@ bool IsNameChar(unsigned char C)
 // The root is parsed from "<name/>"; a name holding markup ("a>", "a?", "a/><b")
 // would otherwise come out as another element or carry stray text, so it is refused
 // with the parser's own message for the first character that cannot stand in a name.
+// A first "/", ">" or quote is refused by the parser itself, so it gives its message.
 void CheckDeclaredName(const std::string& Name)
 {
+    if (!Name.empty() && (Name[0] == '/' || Name[0] == '>' || Name[0] == '"'))
+        return;
     for (size_t I = 0; I < Name.size(); ++I)
         if (!IsNameChar(static_cast<unsigned char>(Name[I])))
             throw Exception(IntToStr(static_cast<long long>(I) + 1) + " :Illegal symbol in XML:" + Name[I]);

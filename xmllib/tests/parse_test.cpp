@@ -69,6 +69,16 @@ private slots:
         QCOMPARE(ErrorOf("<a><?pi?></a>"), std::string("Tag name expected: <a><?pi?></a>"));
     }
 
+    void instructionEndingInBlanksAsksForEquals()
+    {
+        // The "?>" sits inside the quoted value; the text then ends after a blank,
+        // where the pseudo-attribute loop reads an empty name that "=" must follow.
+        QCOMPARE(ErrorOf("<?xml v=\"?>\" "), std::string("= expected"));
+        QCOMPARE(ErrorOf("<?xml v=\"?>\"\r\n"), std::string("= expected"));
+        // Without the trailing blank the loop ends at the limit and the next markup is missing.
+        QCOMPARE(ErrorOf("<?xml v=\"?>\""), std::string("< expected"));
+    }
+
     void excerpts()
     {
         QCOMPARE(ErrorOf("<a b>"), std::string("= expected:<a b>"));

@@ -180,6 +180,23 @@ private slots:
         QCOMPARE(Skeleton(S.get(), "ok.name-1"), QString("<ok.name-1/>"));
     }
 
+    void namesTheParserRefusesAtOnceGetItsMessage()
+    {
+        // "/", ">" or a quote right after "<" is a token that is not a tag name.
+        Doc S = Schema("xsd:", "<@element name=\"/a\"/><@element name=\">a\"/>"
+                               "<@element name=\"&quot;q&quot;\"/><@element name=\"&quot;q\"/>");
+        const char* Expected[] = {"Tag name expected: </a/>", "Tag name expected: <>a/>",
+                                  "Tag name expected: <\"q\"/>", "Unterminated attribute"};
+        for (int I = 0; I < 4; ++I) {
+            try {
+                delete CreateSkeleton(S->Child(I), true, true);
+                QFAIL(Expected[I]);
+            } catch (const Exception& E) {
+                QCOMPARE(E.Message, std::string(Expected[I]));
+            }
+        }
+    }
+
     void nodesAreMadeThroughTheTreeSoTheyWriteBack()
     {
         Doc S = Schema("xsd:", "<@element name=\"A\"><@complexType><@sequence><@element name=\"B\" "
