@@ -362,6 +362,7 @@ private:
     TBorderStyle FBorderStyle = bsSingle;
     unsigned long FLastPressStamp = 0;
     Qt::MouseButton FLastPressButton = Qt::NoButton;
+    QPoint FLastPressPos;
     bool FSizing = false;
     // A painting error is reported once per node: the box's own repaint would
     // otherwise raise it again without end.

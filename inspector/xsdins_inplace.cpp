@@ -119,7 +119,9 @@ TZInplaceEdit::TZInplaceEdit(TNodescope* AInspector) : QLineEdit(AInspector->vie
     P.setColor(QPalette::Base, ColorToQColor(EditColor));
     P.setColor(QPalette::Window, ColorToQColor(EditColor));
     setPalette(P);
-    setTextMargins(1, 0, 1, 0);
+    // Qt's own 2-pixel margin is the formatting rectangle's: the text starts where
+    // the painted value of an unselected row does.
+    setTextMargins(0, 0, 0, 0);
     hide();
     FButton = new TZListButton(this, AInspector, AInspector->viewport());
     FCheckBox = new QCheckBox(AInspector->viewport());

@@ -13,8 +13,11 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+#include <cstdlib>
 
 uint64_t MonotonicTickCount()
 {
@@ -455,11 +458,18 @@ void TNodescope::mousePressEvent(QMouseEvent* Event)
     const int Y = Event->position().toPoint().y();
     // The second press of a double click: Qt follows it with a double-click event,
     // which does the toggling; handling it here too would select and toggle twice.
+    // A quick press elsewhere is a new click: the platform reports a double click
+    // only within its small distance of the first press.
     const unsigned long Stamp = Event->timestamp();
+    const QPoint Global = Event->globalPosition().toPoint();
+    const int Distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
     const bool SecondPress = Event->button() == FLastPressButton && FLastPressStamp != 0 &&
-                             Stamp - FLastPressStamp < static_cast<unsigned long>(QApplication::doubleClickInterval());
+                             Stamp - FLastPressStamp < static_cast<unsigned long>(QApplication::doubleClickInterval()) &&
+                             std::abs(Global.x() - FLastPressPos.x()) <= Distance &&
+                             std::abs(Global.y() - FLastPressPos.y()) <= Distance;
     FLastPressStamp = Stamp;
     FLastPressButton = Event->button();
+    FLastPressPos = Global;
     if (SecondPress) {
         FLastPressStamp = 0;
         return;

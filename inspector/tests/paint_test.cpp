@@ -130,6 +130,32 @@ private slots:
         QVERIFY(!F.Edit()->isVisible());
     }
 
+    void editTextStandsWhereThePaintedValueStood()
+    {
+        // The value keeps its place when its row is selected: the edit's text, like
+        // the painted value, starts 3 pixels right of the split.
+        ScopeFixture F;
+        F.Ins->SetColor(0x00E0D0C0);
+        F.Ins->SelectRow(rNote);
+        QCoreApplication::processEvents();
+        const int H = F.H();
+        const auto FirstInk = [&](int Row) {
+            const QImage Image = F.Ins->viewport()->grab().toImage();
+            for (int X = F.Ins->Middle() + 2; X < Image.width(); ++X)
+                for (int Y = Row * H; Y < Row * H + H - 1; ++Y)
+                    if (qGray(Image.pixel(X, Y)) < 110)
+                        return X;
+            return -1;
+        };
+        const int Painted = FirstInk(rName);
+        F.Ins->SelectRow(rName);
+        F.Edit()->deselect();
+        QCoreApplication::processEvents();
+        const int Edited = FirstInk(rName);
+        QVERIFY(Painted > F.Ins->Middle() + 2);
+        QCOMPARE(Edited, Painted);
+    }
+
     void selectionBandGridAndBoxes()
     {
         ScopeFixture F;
