@@ -26,7 +26,6 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTextStream>
 #include <QToolButton>
 #include <QWindow>
 
@@ -38,21 +37,43 @@ namespace {
 const QString LocalConnection = QStringLiteral("VORNAPP");
 const QString RemoteConnection = QStringLiteral("DEZAZAV");
 
+// Blanks and tabs only: bytes such as 0xA0 are parts of 8-bit characters here.
+QString Trim(const QString& Text)
+{
+    qsizetype first = 0, last = Text.size();
+    while (first < last && (Text[first] == QLatin1Char(' ') || Text[first] == QLatin1Char('\t')))
+        ++first;
+    while (last > first && (Text[last - 1] == QLatin1Char(' ') || Text[last - 1] == QLatin1Char('\t')))
+        --last;
+    return Text.mid(first, last - first);
+}
+
 // A profile file as the report writer reads it: "[Section]" lines and "Key=Value"
 // lines below them. Sections and keys compare without case; everything else in the
 // file (other sections, comments, blank lines) is written back unchanged. Values are
 // taken verbatim to the end of the line, commas and all.
+// The file is 8-bit text: each byte is held as the one character of that code
+// (Latin-1), so bytes that are not valid UTF-8 survive a rewrite; Bytes() turns
+// the program's text into that form.
 class TProfileFile {
 public:
     explicit TProfileFile(const QString& FileName) : FFileName(FileName)
     {
         QFile file(FileName);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        if (!file.open(QIODevice::ReadOnly))
             return;
-        QTextStream in(&file);
-        while (!in.atEnd())
-            FLines << in.readLine();
+        QList<QByteArray> lines = file.readAll().split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        for (QByteArray& line : lines) {
+            if (line.endsWith('\r'))
+                line.chop(1);
+            FLines << QString::fromLatin1(line);
+        }
     }
+
+    // Text in the platform's 8-bit encoding, one character per byte.
+    static QString Bytes(const QString& Text) { return QString::fromLatin1(Text.toLocal8Bit()); }
 
     QString ReadString(const QString& Section, const QString& Key) const
     {
@@ -70,14 +91,14 @@ public:
         }
         int header = FindSection(Section);
         if (header < 0) {
-            if (!FLines.isEmpty() && !FLines.last().trimmed().isEmpty())
+            if (!FLines.isEmpty() && !Trim(FLines.last()).isEmpty())
                 FLines << QString();
             FLines << QLatin1Char('[') + Section + QLatin1Char(']') << entry;
             return;
         }
         // After the section's last entry, before the blank lines that part it from the next.
         int end = SectionEnd(header);
-        while (end > header + 1 && FLines[end - 1].trimmed().isEmpty())
+        while (end > header + 1 && Trim(FLines[end - 1]).isEmpty())
             --end;
         FLines.insert(end, entry);
     }
@@ -85,11 +106,9 @@ public:
     void Save() const
     {
         QSaveFile file(FFileName);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            QTextStream out(&file);
+        if (file.open(QIODevice::WriteOnly)) {
             for (const QString& line : FLines)
-                out << line << '\n';
-            out.flush();
+                file.write(line.toLatin1() + '\n');
             if (file.commit())
                 return;
         }
@@ -100,21 +119,21 @@ public:
 private:
     static bool IsHeader(const QString& Line, QString* Name = nullptr)
     {
-        QString text = Line.trimmed();
+        QString text = Trim(Line);
         if (!text.startsWith(QLatin1Char('[')) || !text.endsWith(QLatin1Char(']')))
             return false;
         if (Name)
-            *Name = text.mid(1, text.size() - 2).trimmed();
+            *Name = Trim(text.mid(1, text.size() - 2));
         return true;
     }
 
     static QString KeyOf(const QString& Line)
     {
         int eq = Line.indexOf(QLatin1Char('='));
-        return eq < 0 ? QString() : Line.left(eq).trimmed();
+        return eq < 0 ? QString() : Trim(Line.left(eq));
     }
 
-    static QString ValueOf(const QString& Line) { return Line.mid(Line.indexOf(QLatin1Char('=')) + 1).trimmed(); }
+    static QString ValueOf(const QString& Line) { return Trim(Line.mid(Line.indexOf(QLatin1Char('=')) + 1)); }
 
     int FindSection(const QString& Section) const
     {
@@ -158,7 +177,7 @@ bool ListsConnection(const QString& List, const QString& Name)
 {
     const QStringList names = List.split(QLatin1Char(','));
     for (const QString& entry : names)
-        if (entry.trimmed() == Name)
+        if (Trim(entry) == Name)
             return true;
     return false;
 }
@@ -467,12 +486,12 @@ void TMainForm::WriteReportConnection(const QString& Value)
     }
     if (remote) {
         profile.WriteString(name, QStringLiteral("Type"), QStringLiteral("67"));
-        profile.WriteString(name, QStringLiteral("Database"), Value);
+        profile.WriteString(name, QStringLiteral("Database"), TProfileFile::Bytes(Value));
         profile.WriteString(name, QStringLiteral("Server"), RemoteConnection);
         profile.WriteString(name, QStringLiteral("USERID"), QStringLiteral("SYSDBA"));
     } else {
         profile.WriteString(name, QStringLiteral("Type"), QStringLiteral("61"));
-        profile.WriteString(name, QStringLiteral("DataFilePath"), Value);
+        profile.WriteString(name, QStringLiteral("DataFilePath"), TProfileFile::Bytes(Value));
         profile.WriteString(name, QStringLiteral("Server"), QStringLiteral("PARADOX"));
     }
     profile.Save();

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
@@ -250,6 +251,35 @@ private slots:
             QVERIFY2(text.startsWith("; written by hand\n[Other]\nList=x,y,z\n"), qPrintable(text));
     }
 
+    void connectionFileKeepsItsBytes()
+    {
+        // Names and values are 8-bit text: bytes that are not UTF-8 stay as they were.
+        FreeApplicationObjects();
+        FBox->ForgetReportConnection();
+        QFile file(TMainForm::ReportConnectionFileName());
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Other]\nOwner=Andr\xe9\n\n[ConnectNamesSection]\nConnectNames=Caf\xe9,Voil\xc3\xa0\n");
+        file.close();
+        CreateApplicationObjects();
+
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(bytes.startsWith("[Other]\nOwner=Andr\xe9\n"), bytes.constData());
+        QVERIFY2(bytes.contains("\nConnectNames=Caf\xe9,Voil\xc3\xa0,VORNAPP\n"), bytes.constData());
+        QVERIFY2(bytes.contains("\nDataFilePath=" + FBox->DataFolder().toLocal8Bit() + "\n"), bytes.constData());
+        file.close();
+
+        // A value is written in the program's 8-bit encoding, and read back whole.
+        const QString folder = QString::fromUtf8("/d/Voil\xc3\xa0");
+        MainForm->WriteReportConnection(folder);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray again = file.readAll();
+        QVERIFY2(again.contains("\nDataFilePath=" + folder.toLocal8Bit() + "\n"), again.constData());
+        QVERIFY2(again.startsWith("[Other]\nOwner=Andr\xe9\n"), again.constData());
+        QCOMPARE(again.count("VORNAPP"), 2);
+    }
+
     void localDataSwitchClosesOtherWindows()
     {
         ShowMain();
@@ -439,6 +469,26 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(MainForm));
         QTest::keyClick(MainForm, Qt::Key_O, Qt::AltModifier);
         QVERIFY(!MainForm->isVisible());
+    }
+
+    void aboutBoxLabelsAreBlackOnAnyDesktop()
+    {
+        // A desktop with light text (a dark theme) does not change the product's labels.
+        struct TRestorePalette {
+            QPalette Saved = QApplication::palette();
+            ~TRestorePalette() { QApplication::setPalette(Saved); }
+        } restore;
+        QPalette light = restore.Saved;
+        light.setColor(QPalette::WindowText, Qt::white);
+        QApplication::setPalette(light);
+        TAboutBox box;
+        QCOMPARE(box.ProductName->text(), QString("VORN"));
+        QCOMPARE(box.Version->text(), QString("Version 3.0"));
+        for (QLabel* label : {box.ProductName, box.Version}) {
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+            QVERIFY(label->font().bold());
+            QCOMPARE(label->font().pointSize(), 8);
+        }
     }
 
     void aboutBoxClosesWithOkEitherWay()
