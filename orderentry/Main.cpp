@@ -15,6 +15,7 @@
 #include "formatsettings.h"
 #include "printers.h"
 
+#include <exception>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
@@ -543,14 +544,22 @@ bool StartOrderEntry()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     Step(QStringLiteral("Splash"));
 
-    bool started = Application->Guard([] {
+    std::exception_ptr failure;
+    try {
         Application->Title = QStringLiteral("Quorvale Order Entry");
         Application->HelpFile = QStringLiteral("VORNAPP.HLP");
         CreateApplicationObjects();
-    });
+    } catch (...) {
+        failure = std::current_exception();
+    }
 
+    // Gone before any error box: a splash kept on top could hide the box.
     splash->hide();
     delete splash;
     Step(QStringLiteral("SplashGone"));
-    return started;
+    if (failure) {
+        Application->Guard([&] { std::rethrow_exception(failure); });
+        return false;
+    }
+    return true;
 }

@@ -109,6 +109,19 @@ private slots:
         QVERIFY(!SplashShown());
     }
 
+    void startErrorIsShownAfterTheSplashHasGone()
+    {
+        FBox->SetEngineConfig(QString());
+        bool splashAtError = true;
+        TMessageResponderScope responder([&](const TMessageRequest&) {
+            splashAtError = SplashShown() != nullptr;
+            return mrOk;
+        });
+
+        QVERIFY(!StartOrderEntry());
+        QVERIFY(!splashAtError);
+    }
+
     void unwritableConnectionFileEndsTheStart()
     {
         FBox->SetEngineConfig(FBox->LocalAlias());
