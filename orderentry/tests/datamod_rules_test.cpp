@@ -187,6 +187,32 @@ private slots:
         QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = ?", {first}), 1.0);
     }
 
+    void insertingAnotherOrderAsksBeforeFinishingTheOneInProgress()
+    {
+        NewOrder();
+        const double first = vd->OrdersOrderNo->AsFloat();
+        const double next = NextOrdStored();
+        {
+            TMessageRecorder user({mrNo});
+            QVERIFY_THROWS_EXCEPTION(EAbort, vd->Orders->Insert());
+            QCOMPARE(user.Requests.size(), size_t(1));
+            QCOMPARE(user.Requests[0].Text, QString("An order is being processed.  Save changes and start a new one?"));
+        }
+        // Refused: the order stays as it was, unposted, and no number is taken.
+        QCOMPARE(vd->Orders->State(), dsInsert);
+        QCOMPARE(vd->OrdersOrderNo->AsFloat(), first);
+        QCOMPARE(NextOrdStored(), next);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = ?", {first}), 0.0);
+        {
+            TMessageRecorder user({mrYes});
+            vd->Orders->Insert();
+            QCOMPARE(user.Requests.size(), size_t(1));
+        }
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = ?", {first}), 1.0);
+        QCOMPARE(vd->Orders->State(), dsInsert);
+        QCOMPARE(vd->OrdersOrderNo->AsFloat(), next);
+    }
+
     // ---- totals and arithmetic ----
 
     void extendedPricesAddUpToTheItemsTotal()

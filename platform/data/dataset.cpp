@@ -750,11 +750,12 @@ void TDataSet::BeginInsertAppend(bool append)
     EnsureFresh();
     if (!Active())
         DatabaseError("Cannot perform this operation on a closed dataset", this);
-    CheckBrowseMode();
     if (!CanModify())
         DatabaseError("Cannot modify a read-only dataset", this);
+    // The handler sees the record still in progress, so it can ask before it is posted.
     if (BeforeInsert)
         BeforeInsert(this);
+    CheckBrowseMode();
     if (BeforeScroll)
         BeforeScroll(this);
     FEditRec = TRec();
