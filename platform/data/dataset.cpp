@@ -710,6 +710,10 @@ void TDataSet::CheckBrowseMode()
 {
     if (!Active())
         DatabaseError("Cannot perform this operation on a closed dataset", this);
+    // Details post their pending records first: if one refuses, this dataset stays put
+    // rather than moving away from lines still being entered under it.
+    for (auto copy = FSources; TDataSource* s : copy)
+        s->Notify(deCheckBrowseMode, nullptr, false);
     if (FState == dsEdit || FState == dsInsert) {
         if (FModified)
             Post();
@@ -1229,14 +1233,21 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark)
 
 void TDataSet::DisableControls()
 {
-    ++FDisableCount;
+    if (FDisableCount++ == 0)
+        FDisableState = FState;
 }
 
 void TDataSet::EnableControls()
 {
     if (FDisableCount == 0)
         return;
-    if (--FDisableCount == 0 && FPendingDataChange) {
+    if (--FDisableCount != 0)
+        return;
+    // Controls missed every notice meanwhile: a state they did not see, then the data.
+    if (FState != FDisableState)
+        for (auto copy = FSources; TDataSource* s : copy)
+            s->Notify(deStateChange, nullptr, true);
+    if (FPendingDataChange) {
         FPendingDataChange = false;
         for (auto copy = FSources; TDataSource* s : copy)
             s->Notify(deDataSetChange, nullptr, true);

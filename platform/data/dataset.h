@@ -257,11 +257,13 @@ private:
 
     int FDisableCount = 0;
     bool FPendingDataChange = false;
+    TDataSetState FDisableState = dsInactive; // the state controls last saw
     std::vector<TDataSource*> FSources;
 };
 
 // Dataset events that data sources pass on.
-enum { deFieldChange = 1, deRecordChange, deDataSetChange, deDataSetScroll, deStateChange };
+// deCheckBrowseMode goes to detail links only: the master is about to move or post.
+enum { deFieldChange = 1, deRecordChange, deDataSetChange, deDataSetScroll, deStateChange, deCheckBrowseMode };
 
 // Raises EDatabaseError with the dataset's name in front when it has one.
 [[noreturn]] void DatabaseError(const QString& message, const QObject* component = nullptr);

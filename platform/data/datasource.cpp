@@ -51,7 +51,7 @@ void TDataSource::Notify(int event, TField* field, bool controls)
         return;
     for (auto copy = FLinks; TDataLink* l : copy)
         l->DataEvent(event, field);
-    if (!controls)
+    if (!controls || event == deCheckBrowseMode)
         return;
     if (event == deStateChange) {
         if (OnStateChange)

@@ -9,7 +9,7 @@ public:
     explicit MasterLink(TQuery* q) : FQuery(q) {}
     void DataEvent(int event, TField* field) override
     {
-        if (!FQuery->Active() || event == deStateChange)
+        if (!FQuery->Active() || event == deStateChange || event == deCheckBrowseMode)
             return;
         if (event == deFieldChange && field && !FQuery->FindParam(field->FieldName))
             return;

@@ -21,6 +21,11 @@ public:
     {
         if (!FTable->Active())
             return;
+        if (event == deCheckBrowseMode) {
+            if (FTable->State() == dsEdit || FTable->State() == dsInsert)
+                FTable->CheckBrowseMode();
+            return;
+        }
         if (event == deFieldChange && field) {
             bool ours = false;
             for (const QString& n : FTable->MasterFields.split(';', Qt::SkipEmptyParts))

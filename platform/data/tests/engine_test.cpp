@@ -487,6 +487,64 @@ private slots:
         QVERIFY(changes.isEmpty());
     }
 
+    void controlsSeeAStateChangedWhileTheyWereDisabled()
+    {
+        TTable* t = NewTable("ORDERS");
+        TDataSource src;
+        src.SetDataSet(t);
+        QList<TDataSetState> states;
+        src.OnStateChange = [&](TDataSource* s) { states << s->State(); };
+        t->Open();
+        states.clear();
+        t->DisableControls();
+        t->Edit();
+        QVERIFY(states.isEmpty());
+        t->EnableControls();
+        QCOMPARE(states, QList<TDataSetState>{dsEdit});
+        // Back where it started: nothing to tell.
+        states.clear();
+        t->DisableControls();
+        t->Cancel();
+        t->Edit();
+        t->EnableControls();
+        QVERIFY(states.isEmpty());
+        t->Cancel();
+    }
+
+    void aMasterStaysWhileItsDetailCannotPost()
+    {
+        TTable* orders = NewTable("ORDERS", "OrderNo");
+        TDataSource src;
+        src.SetDataSet(orders);
+        TTable* items = NewTable("ITEMS", "OrderNo");
+        items->SetMasterSource(&src);
+        items->MasterFields = "OrderNo";
+        items->SetCachedUpdates(true);
+        new TFloatField(items, "OrderNo");
+        new TFloatField(items, "ItemNo");
+        auto* part = new TFloatField(items, "PartNo");
+        new TIntegerField(items, "Qty");
+        new TFloatField(items, "Discount");
+        part->Required = true;
+        orders->Open();
+        items->Open();
+        items->Insert();
+        items->FieldByName("ItemNo")->SetAsFloat(9);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, orders->Next());
+        // Neither moved: the line is still being entered under its own order.
+        QCOMPARE(orders->FieldByName("OrderNo")->AsFloat(), 1001.0);
+        QCOMPARE(items->State(), dsInsert);
+        QCOMPARE(items->FieldByName("OrderNo")->AsFloat(), 1001.0);
+        part->SetAsFloat(101);
+        orders->Next();
+        QCOMPARE(items->State(), dsBrowse);
+        QCOMPARE(items->RecordCount(), 1);
+        QCOMPARE(items->FieldByName("Qty")->AsInteger(), 7);
+        orders->Prior();
+        QCOMPARE(items->RecordCount(), 4);
+        QVERIFY(items->Locate("ItemNo", 9.0));
+    }
+
     void cachedChangesAreLaidOverTheStoredRows()
     {
         TTable* t = NewTable("ORDERS");
