@@ -3,27 +3,13 @@
 #include "exceptions.h"
 #include "xsdins.h"
 
+#include "schemadoc.h"
+
 #include <QtTest>
 
 #include <memory>
 
 namespace {
-
-using Doc = std::unique_ptr<TXMLNode>;
-
-Doc Schema(const std::string& Prefix, const std::string& Body)
-{
-    std::string Text = "<@schema>" + Body + "</@schema>";
-    std::string Out;
-    for (char C : Text)
-        Out += C == '@' ? Prefix : std::string(1, C);
-    return Doc(new TXMLNode(Out, false, nullptr));
-}
-
-Doc Xml(const std::string& Text)
-{
-    return Doc(new TXMLNode(Text, false, nullptr));
-}
 
 QString Str(const std::string& S)
 {

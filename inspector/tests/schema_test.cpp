@@ -5,29 +5,15 @@
 
 #include <QImage>
 #include <QPainter>
+#include "schemadoc.h"
+
 #include <QtTest>
 
 #include <memory>
 
 namespace {
 
-using Doc = std::unique_ptr<TXMLNode>;
 using Editor = std::unique_ptr<TXSDSchemaEditor>;
-
-// A schema with the given prefix from a body that spells the prefix "@".
-Doc Schema(const std::string& Prefix, const std::string& Body)
-{
-    std::string Text = "<@schema>" + Body + "</@schema>";
-    std::string Out;
-    for (char C : Text)
-        Out += C == '@' ? Prefix : std::string(1, C);
-    return Doc(new TXMLNode(Out, false, nullptr));
-}
-
-Doc Xml(const std::string& Text)
-{
-    return Doc(new TXMLNode(Text, false, nullptr));
-}
 
 TXMLNode* Global(TXMLNode* S, const std::string& Name)
 {
