@@ -56,7 +56,7 @@ void Fill(const QString& folder, int orders)
             double no = 1001 + i;
             o.addBindValue(no);
             o.addBindValue(double(1000 + i % 5000));
-            o.addBindValue(DateTimeToIsoText(36000 + i % 9000));
+            o.addBindValue(ToStorage(36000 + i % 9000, ftDateTime, dlSqlite));
             o.addBindValue(i % 40 + 1);
             o.addBindValue(QString("Contact %1").arg(i % 977));
             o.addBindValue(QString("UPS"));
@@ -266,7 +266,7 @@ int main(int argc, char** argv)
             db.transaction();
             io.addBindValue(6000000.0 + a);
             io.addBindValue(1001.0);
-            io.addBindValue(DateTimeToIsoText(40000));
+            io.addBindValue(ToStorage(40000, ftDateTime, dlSqlite));
             io.exec();
             for (int j = 1; j <= 10; ++j) {
                 ii.addBindValue(6000000.0 + a);

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRect>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QPainter;
@@ -36,6 +38,23 @@ constexpr TColor clRed = 0x0000FF;
 constexpr TColor clNavy = 0x800000;
 constexpr TColor clBtnFace = 0xFF00000F;
 QColor ColorToQColor(TColor Color);
+
+// The one way the inspector turns stored bytes into text and back. Bytes valid in
+// the locale's encoding (UTF-8 under Qt 6 on Unix) are decoded with it; any other
+// bytes are shown one character per byte. Text goes back the way it came: with
+// ByteWise every character below 256 is written as that byte (a character the user
+// typed beyond that in the locale's encoding), so bytes the user did not change are
+// written back as they were stored.
+bool IsLocalText(std::string_view Bytes);
+QString BytesToText(std::string_view Bytes, bool ByteWise);
+inline QString BytesToText(std::string_view Bytes) { return BytesToText(Bytes, !IsLocalText(Bytes)); }
+std::string TextToBytes(const QString& Text, bool ByteWise);
+// The size in bytes of the first MaxChars characters of Bytes (all of it when it
+// has fewer), never cutting a character of the locale's encoding in two.
+size_t TextHeadSize(std::string_view Bytes, bool ByteWise, size_t MaxChars);
+// What a cell Width pixels wide can show of Bytes: the head of as many characters
+// as pixels (no glyph is narrower than one), so painting never lays out more.
+QString VisibleText(std::string_view Bytes, int Width);
 
 // Editor flags: a 16-bit set; bits 3 and 8 to 15 stay clear.
 using TEditorFlags = uint16_t;
@@ -312,6 +331,10 @@ public:
     int IntegralHeightFor(int Requested) const;
     // Fills HintInfo for a pointer at Pos; false when no value hint applies.
     bool GetValueHint(const QPoint& Pos, THintInfo& HintInfo);
+    // The value hint: a window of its own, laid exactly where HintInfo says (a Qt
+    // tool tip moves itself below the pointer) and shown as plain text.
+    void ShowHint(const THintInfo& HintInfo);
+    void HideHint();
 
     TZEditorList* FRows;
     TZInplaceEdit* FInplaceEdit = nullptr;
@@ -327,11 +350,15 @@ public:
     bool FScrollReady = false;
     bool FDestroying = false;
     QPoint FHitPos;
+    QLabel* FHintWindow = nullptr;
+    // The cell of the hint shown, in client coordinates: leaving it hides the hint.
+    QRect FHintRect;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
@@ -364,6 +391,8 @@ private:
     Qt::MouseButton FLastPressButton = Qt::NoButton;
     QPoint FLastPressPos;
     bool FSizing = false;
+    // The split was fitted to the captions before the control had its shown size.
+    bool FSplitPending = false;
     // A painting error is reported once per node: the box's own repaint would
     // otherwise raise it again without end.
     bool FPaintErrorShown = false;
@@ -454,6 +483,11 @@ public:
     bool FAutoCommit = false;
     bool FNoAutoComplete = false;
     std::string FAllowedChars;
+    // How the text came from the stored bytes, and so goes back (BytesToText).
+    bool FByteWise = false;
+    // The bytes of a long value past the head shown in the edit; they follow the
+    // edited head when the value is committed.
+    std::string FHiddenTail;
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override;

@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include <cstring>
+
 QColor ColorToQColor(TColor Color)
 {
     if ((Color & 0xFF000000) == 0xFF000000) {
@@ -25,6 +27,98 @@ QColor ColorToQColor(TColor Color)
     return QColor(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
 }
 
+// Qt 6 takes the locale's 8-bit encoding on Unix to be UTF-8; this is its strict
+// form (no overlong forms, surrogates or code points past U+10FFFF), checked
+// without decoding so that a value of megabytes costs one pass over its bytes.
+bool IsLocalText(std::string_view Bytes)
+{
+    const auto* P = reinterpret_cast<const unsigned char*>(Bytes.data());
+    const auto* End = P + Bytes.size();
+    while (P < End) {
+        if (End - P >= 8) {
+            uint64_t Word;
+            std::memcpy(&Word, P, 8);
+            if ((Word & 0x8080808080808080ULL) == 0) {
+                P += 8;
+                continue;
+            }
+        }
+        const unsigned char C = *P;
+        if (C < 0x80) {
+            ++P;
+            continue;
+        }
+        int Follow;
+        uint32_t Code, Least;
+        if (C >= 0xC2 && C <= 0xDF) {
+            Follow = 1, Code = C & 0x1F, Least = 0x80;
+        } else if ((C & 0xF0) == 0xE0) {
+            Follow = 2, Code = C & 0x0F, Least = 0x800;
+        } else if (C >= 0xF0 && C <= 0xF4) {
+            Follow = 3, Code = C & 0x07, Least = 0x10000;
+        } else {
+            return false;
+        }
+        if (End - P <= Follow)
+            return false;
+        for (int I = 1; I <= Follow; ++I) {
+            if ((P[I] & 0xC0) != 0x80)
+                return false;
+            Code = Code << 6 | (P[I] & 0x3F);
+        }
+        if (Code < Least || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
+            return false;
+        P += Follow + 1;
+    }
+    return true;
+}
+
+QString BytesToText(std::string_view Bytes, bool ByteWise)
+{
+    const auto Size = static_cast<qsizetype>(Bytes.size());
+    return ByteWise ? QString::fromLatin1(Bytes.data(), Size) : QString::fromUtf8(Bytes.data(), Size);
+}
+
+std::string TextToBytes(const QString& Text, bool ByteWise)
+{
+    if (!ByteWise)
+        return Text.toUtf8().toStdString();
+    std::string Result;
+    Result.reserve(static_cast<size_t>(Text.size()));
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        if (C.unicode() < 256) {
+            Result += static_cast<char>(C.unicode());
+            continue;
+        }
+        const qsizetype Length = C.isHighSurrogate() && I + 1 < Text.size() && Text[I + 1].isLowSurrogate() ? 2 : 1;
+        const QByteArray Typed = Text.mid(I, Length).toUtf8();
+        Result.append(Typed.constData(), static_cast<size_t>(Typed.size()));
+        I += Length - 1;
+    }
+    return Result;
+}
+
+size_t TextHeadSize(std::string_view Bytes, bool ByteWise, size_t MaxChars)
+{
+    if (ByteWise)
+        return std::min(Bytes.size(), MaxChars);
+    size_t Pos = 0;
+    for (size_t Count = 0; Pos < Bytes.size() && Count < MaxChars; ++Count) {
+        ++Pos;
+        while (Pos < Bytes.size() && (static_cast<unsigned char>(Bytes[Pos]) & 0xC0) == 0x80)
+            ++Pos;
+    }
+    return Pos;
+}
+
+QString VisibleText(std::string_view Bytes, int Width)
+{
+    const bool ByteWise = !IsLocalText(Bytes);
+    const size_t Chars = static_cast<size_t>(std::max(Width, 0)) + 1;
+    return BytesToText(Bytes.substr(0, TextHeadSize(Bytes, ByteWise, Chars)), ByteWise);
+}
+
 namespace {
 
 void DrawClippedText(QPainter* Canvas, const QRect& Rect, const std::string& Text)
@@ -33,7 +127,7 @@ void DrawClippedText(QPainter* Canvas, const QRect& Rect, const std::string& Tex
     Canvas->setClipRect(Rect, Qt::IntersectClip);
     Canvas->fillRect(Rect, Canvas->brush());
     const QRect TextRect(Rect.left() + 1, Rect.top() + 1, std::max(Rect.width() - 1, 0), std::max(Rect.height() - 1, 0));
-    Canvas->drawText(TextRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QString::fromLocal8Bit(Text.c_str()));
+    Canvas->drawText(TextRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, VisibleText(Text, TextRect.width()));
     Canvas->restore();
 }
 
@@ -76,11 +170,19 @@ void DrawCheck(QPainter* DC, const QRect& Rect, int State, bool Enabled, bool Fl
 
     if (Flat) {
         Box.adjust(1, 1, -1, -1);
-        const QColor Frame = Option.palette.color(FaceFrame ? QPalette::Button : QPalette::Dark);
-        DC->fillRect(QRect(Box.left(), Box.top(), Box.width(), 1), Frame);
-        DC->fillRect(QRect(Box.left(), Box.bottom(), Box.width(), 1), Frame);
-        DC->fillRect(QRect(Box.left(), Box.top(), 1, Box.height()), Frame);
-        DC->fillRect(QRect(Box.right(), Box.top(), 1, Box.height()), Frame);
+        const auto Outline = [DC](const QRect& R, const QColor& Colour) {
+            DC->fillRect(QRect(R.left(), R.top(), R.width(), 1), Colour);
+            DC->fillRect(QRect(R.left(), R.bottom(), R.width(), 1), Colour);
+            DC->fillRect(QRect(R.left(), R.top(), 1, R.height()), Colour);
+            DC->fillRect(QRect(R.right(), R.top(), 1, R.height()), Colour);
+        };
+        Outline(Box, Option.palette.color(FaceFrame ? QPalette::Button : QPalette::Dark));
+        // The edge of the box itself. The platform's glyph kept its inner dark edge
+        // inside the clip; a Qt style draws its whole outline where the clip cuts it
+        // away, and an unticked box would be white on white, framed in a face colour
+        // barely darker than white.
+        if (Box.width() > 2 && Box.height() > 2)
+            Outline(Box.adjusted(1, 1, -1, -1), Option.palette.color(Enabled ? QPalette::Shadow : QPalette::Dark));
     }
 }
 

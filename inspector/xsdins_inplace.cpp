@@ -39,14 +39,14 @@ template <typename F> void ShowErrors(F&& Action)
     }
 }
 
-std::string Local(const QString& S)
-{
-    return S.toLocal8Bit().toStdString();
-}
+// A value longer than this is edited in its head only: laying out a line of
+// megabytes takes seconds and hundreds of megabytes, and no cell shows more.
+const size_t LongValueChars = 4096;
 
-QString Wide(const std::string& S)
+// The stored bytes of a drop-down item: its text is only their picture.
+std::string ItemBytes(const QListWidgetItem* Item)
 {
-    return QString::fromLocal8Bit(S.c_str(), static_cast<qsizetype>(S.size()));
+    return Item->data(Qt::UserRole).toByteArray().toStdString();
 }
 
 bool StartsWithText(const std::string& Value, const std::string& Prefix)
@@ -85,7 +85,7 @@ public:
         Canvas->setFont(FButton->FInspector->font());
         Canvas->setBrush(Selected ? P.color(QPalette::Highlight) : P.color(QPalette::Base));
         Canvas->setPen(Selected ? P.color(QPalette::HighlightedText) : P.color(QPalette::Text));
-        const std::string Text = Local(Index.data().toString());
+        const std::string Text = Index.data(Qt::UserRole).toByteArray().toStdString();
         try {
             if (E)
                 E->DrawListValue(Text, Canvas, Option.rect, Selected);
@@ -189,10 +189,13 @@ void TZInplaceEdit::SetEditBounds(const QRect& Rect, bool ForceRedraw)
 std::string TZInplaceEdit::GetEditText() const
 {
     if (inputMask().isEmpty())
-        return Local(text());
+        return TextToBytes(text(), FByteWise) + FHiddenTail;
     // Qt keeps unfilled positions as the blank character; the stored form has them
-    // as leading blanks of each group, separators included.
+    // as leading blanks of each group, separators included. A mask without a digit
+    // is no date at all: the row is cleared, whatever the separator.
     const QString Shown = displayText();
+    if (std::none_of(Shown.begin(), Shown.end(), [](QChar C) { return C.isDigit(); }))
+        return std::string();
     std::string Result;
     int Pos = 0;
     for (int G = 0; G < 3; ++G) {
@@ -211,8 +214,19 @@ std::string TZInplaceEdit::GetEditText() const
 
 void TZInplaceEdit::SetEditText(const std::string& Text)
 {
+    FHiddenTail.clear();
+    FByteWise = false;
     if (inputMask().isEmpty()) {
-        setText(Wide(Text));
+        FByteWise = !IsLocalText(Text);
+        // Only the head of a long value goes into the edit; the rest is kept aside
+        // and comes back after the head, edited or not.
+        const size_t Head = TextHeadSize(Text, FByteWise, LongValueChars);
+        const QString Shown = BytesToText(std::string_view(Text).substr(0, Head), FByteWise);
+        FHiddenTail = Text.substr(Head);
+        // A stored value is shown whole, never cut to the typing limit.
+        if (maxLength() < Shown.size())
+            setMaxLength(static_cast<int>(Shown.size()));
+        setText(Shown);
         return;
     }
     // Digits of each group, whatever separator the stored value used.
@@ -228,7 +242,7 @@ void TZInplaceEdit::SetEditText(const std::string& Text)
         std::string Digits = G < static_cast<int>(Groups.size()) ? Groups[G] : std::string();
         if (static_cast<int>(Digits.size()) > DateGroups[G])
             Digits.resize(DateGroups[G]);
-        Shown += Wide(Digits) + QString(DateGroups[G] - static_cast<int>(Digits.size()), QLatin1Char('_'));
+        Shown += BytesToText(Digits) + QString(DateGroups[G] - static_cast<int>(Digits.size()), QLatin1Char('_'));
         if (G < 2)
             Shown += QLatin1Char(FormatSettings.DateSeparator);
     }
@@ -289,6 +303,14 @@ void TZInplaceEdit::keyPressEvent(QKeyEvent* Event)
         ShowErrors([&] { HandleChar(10); });
         return;
     }
+    // Ctrl+Left/Right open and close the row, as on the control: the focus is
+    // always here, so the control would never see them otherwise.
+    const bool CtrlArrow = (Key == Qt::Key_Left || Key == Qt::Key_Right) &&
+                           (Mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
+    if (CtrlArrow) {
+        ShowErrors([&] { FInspector->KeyDown(Key, Mods); });
+        return;
+    }
     if (Enter || Key == Qt::Key_PageUp || Key == Qt::Key_PageDown || Key == Qt::Key_Up || Key == Qt::Key_Down) {
         ShowErrors([&] {
             FInspector->KeyDown(Key, Mods);
@@ -307,8 +329,8 @@ void TZInplaceEdit::keyPressEvent(QKeyEvent* Event)
         Char = Key - Qt::Key_A + 1;
     else if (Key != Qt::Key_Delete && !Event->text().isEmpty() && Event->text()[0].unicode() >= 32 &&
              Event->text()[0].unicode() != 127) {
-        const QByteArray Bytes = Event->text().left(1).toLocal8Bit();
-        Char = Bytes.isEmpty() ? -1 : static_cast<unsigned char>(Bytes[0]);
+        const std::string Bytes = TextToBytes(Event->text().left(1), FByteWise);
+        Char = Bytes.empty() ? -1 : static_cast<unsigned char>(Bytes[0]);
     }
     bool Pass = true;
     if (Char >= 0)
@@ -398,13 +420,13 @@ void TZInplaceEdit::AutoComplete(const QString& Typed)
         return;
     std::vector<std::string> Values;
     E->GetValueList([&Values](void*, const std::string& S) { Values.push_back(S); }, nullptr);
-    const std::string Prefix = Local(Typed);
+    // Compared as the user sees them; the value goes in as stored, however it decodes.
     for (const std::string& Value : Values) {
-        if (!StartsWithText(Value, Prefix))
+        const QString Whole = BytesToText(Value);
+        if (!Whole.startsWith(Typed, Qt::CaseInsensitive))
             continue;
-        const QString Whole = Wide(Value);
-        setText(Whole);
-        setSelection(static_cast<int>(Typed.size()), static_cast<int>(Whole.size() - Typed.size()));
+        SetEditText(Value);
+        setSelection(static_cast<int>(Typed.size()), static_cast<int>(text().size() - Typed.size()));
         setModified(true);
         return;
     }
@@ -444,9 +466,10 @@ void TZPopupList::SearchChar(QChar Char)
         FSearchText.clear();
     FSearchTickCount = Now;
     if (FSearchText.size() < MaxSearchText)
-        FSearchText += Local(QString(Char));
+        FSearchText += TextToBytes(QString(Char), false);
+    const QString Search = BytesToText(FSearchText);
     for (int I = 0; I < count(); ++I)
-        if (StartsWithText(Local(item(I)->text()), FSearchText)) {
+        if (item(I)->text().startsWith(Search, Qt::CaseInsensitive)) {
             setCurrentRow(I);
             break;
         }
@@ -678,8 +701,11 @@ void TZListButton::DropDown()
                                                                             UpperCaseTable[static_cast<unsigned char>(Y)];
                                                                  });
                          });
-    for (const std::string& Value : Values)
-        FList->addItem(Wide(Value));
+    for (const std::string& Value : Values) {
+        auto* Item = new QListWidgetItem(VisibleText(Value, FInspector->ClientWidth()));
+        Item->setData(Qt::UserRole, QByteArray(Value.data(), static_cast<qsizetype>(Value.size())));
+        FList->addItem(Item);
+    }
     const std::string Current = E->GetValue();
     for (int I = 0; I < FList->count(); ++I)
         if (StartsWithText(Values[I], Current)) {
@@ -727,16 +753,16 @@ void TZListButton::CloseUp(bool Accept)
     if (!FListVisible)
         return;
     const int Index = FList->currentRow();
-    QString Value;
+    std::string Value;
     if (Index < 0 || Index >= FList->count())
         Accept = false;
     else
-        Value = FList->item(Index)->text();
+        Value = ItemBytes(FList->item(Index));
     HideList();
     FEdit->HandleChar(27);
     FListVisible = false;
     if (Accept) {
-        FEdit->SetEditText(Local(Value));
+        FEdit->SetEditText(Value);
         FEdit->setModified(true);
         FEdit->HandleChar(13);
     }

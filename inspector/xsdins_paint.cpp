@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -109,11 +111,15 @@ void TNodescope::MoveSplit(int X)
 
 void TNodescope::AdjustMiddle()
 {
+    // Half the width caps the split: before the control is shown it still has its
+    // construction size, so the fit is made again once it has its shown one.
+    if (!isVisible())
+        FSplitPending = true;
     const QFontMetrics Metrics(font());
     int W = 0;
     for (int I = 0; I < FRows->Count(); ++I) {
         TEditorRow* Row = FRows->Rows(I);
-        const int Need = Metrics.horizontalAdvance(QString::fromLocal8Bit(Row->Editor->GetName().c_str())) +
+        const int Need = Metrics.horizontalAdvance(VisibleText(Row->Editor->GetName(), width())) +
                          Row->Level * Indent + 20;
         W = std::max(W, Need);
     }
@@ -155,16 +161,18 @@ void TNodescope::DrawRowName(QPainter& Canvas, int Index, const QRect& Rect, int
         return;
     TEditorRow* Row = FRows->Rows(Index);
     const QFontMetrics Metrics(Canvas.font());
+    // The editor is asked before the painter's state is saved: an error leaves no
+    // clip or colour of this row behind.
+    const std::string Caption = FNewButtons ? Row->Editor->GetName() : GetRowCaption(Index);
+    const TColor C = FNewButtons ? Row->Editor->GetNameColor() : clNone;
     Canvas.save();
     Canvas.setClipRect(Rect, Qt::IntersectClip);
     Canvas.fillRect(Rect, Background);
     if (FNewButtons) {
-        const std::string Caption = Row->Editor->GetName();
-        const TColor C = Row->Editor->GetNameColor();
         if (C != clNone)
             Canvas.setPen(ColorToQColor(C));
         const int X = Rect.left() + Dx + Row->Level * Indent;
-        Canvas.drawText(QPoint(X + 11, Rect.top() + 1 + Metrics.ascent()), QString::fromLocal8Bit(Caption.c_str()));
+        Canvas.drawText(QPoint(X + 11, Rect.top() + 1 + Metrics.ascent()), VisibleText(Caption, Rect.width()));
         if (Row->HasChildren) {
             const QColor FontColor = Canvas.pen().color();
             const int Y = Rect.top() + (FRowHeight - 9) / 2;
@@ -177,8 +185,7 @@ void TNodescope::DrawRowName(QPainter& Canvas, int Index, const QRect& Rect, int
                 Canvas.drawLine(X + 4, Y + 2, X + 4, Y + 6);
         }
     } else {
-        Canvas.drawText(QPoint(Rect.left() + Dx, Rect.top() + 1 + Metrics.ascent()),
-                        QString::fromLocal8Bit(GetRowCaption(Index).c_str()));
+        Canvas.drawText(QPoint(Rect.left() + Dx, Rect.top() + 1 + Metrics.ascent()), VisibleText(Caption, Rect.width()));
     }
     Canvas.restore();
 }
@@ -193,6 +200,9 @@ void TNodescope::paintEvent(QPaintEvent* Event)
         Canvas.fillRect(Clip, Face);
         return;
     }
+    // The top of what is not painted yet: after an error the rest is filled, or
+    // it would keep whatever the window held (black on a new one).
+    int Unpainted = Clip.top();
     try {
         const int W = ClientWidth();
         const int First = std::max(Clip.top(), 0) / H;
@@ -237,6 +247,7 @@ void TNodescope::paintEvent(QPaintEvent* Event)
             NameRect.translate(0, H);
             ValueCell.translate(0, H);
             End = NameRect.top();
+            Unpainted = std::max(Unpainted, End);
         }
         if (End > Clip.top())
             DrawEtchedLeft(Canvas, FMiddle, Clip.top(), End - 1, palette());
@@ -248,9 +259,14 @@ void TNodescope::paintEvent(QPaintEvent* Event)
         if (End <= Clip.bottom())
             Canvas.fillRect(QRect(QPoint(Clip.left(), End), Clip.bottomRight()), Face);
     } catch (const std::exception& E) {
+        // A fresh painter: the failing row may have left any state on the old one.
+        Canvas.end();
+        if (Unpainted <= Clip.bottom()) {
+            QPainter Fill(viewport());
+            Fill.fillRect(QRect(QPoint(Clip.left(), Unpainted), Clip.bottomRight()), Face);
+        }
         if (!FPaintErrorShown) {
             FPaintErrorShown = true;
-            Canvas.end();
             ShowInspectorError(E);
         }
     }
@@ -291,6 +307,7 @@ void TNodescope::ScrollTo(int P)
         return;
     const int Dy = (FTopRow - P) * FRowHeight;
     FTopRow = P;
+    HideHint();
     if (verticalScrollBar()->maximum() >= P)
         verticalScrollBar()->setValue(P);
     if (std::abs(Dy) < Visible * FRowHeight)
@@ -355,6 +372,16 @@ void TNodescope::showEvent(QShowEvent* Event)
     FontChanged();
     if (FInplaceEdit)
         FInplaceEdit->FButton->FontChanged();
+    if (FSplitPending) {
+        FSplitPending = false;
+        AdjustMiddle();
+    }
+}
+
+void TNodescope::hideEvent(QHideEvent* Event)
+{
+    HideHint();
+    QAbstractScrollArea::hideEvent(Event);
 }
 
 void TNodescope::resizeEvent(QResizeEvent* Event)
@@ -444,7 +471,8 @@ bool TNodescope::GetValueHint(const QPoint& Pos, THintInfo& HintInfo)
     HintInfo.CursorRect = ValueRect(Row);
     int W;
     if (Text.find('\n') == std::string::npos) {
-        W = QFontMetrics(font()).horizontalAdvance(QString::fromLocal8Bit(Text.c_str()));
+        // A value longer than the cell has pixels needs no more measuring than that.
+        W = QFontMetrics(font()).horizontalAdvance(VisibleText(Text, HintInfo.CursorRect.width()));
         const int Measured = W;
         QPainter* NoCanvas = nullptr;
         FRows->Rows(Row)->Editor->MeasureListWidth(Text, NoCanvas, W);
@@ -457,24 +485,87 @@ bool TNodescope::GetValueHint(const QPoint& Pos, THintInfo& HintInfo)
         return false;
     HintInfo.CursorRect.setBottom(HintInfo.CursorRect.bottom() + 1);
     HintInfo.HintPos = viewport()->mapToGlobal(QPoint(HintInfo.CursorRect.left() - 1, HintInfo.CursorRect.top() - 2));
-    HintInfo.HintStr = QString::fromLocal8Bit(Text.c_str());
+    // As much as a screen can show: a hint is no place to lay out megabytes.
+    const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int ScreenWidth = Screen ? Screen->geometry().width() : 4096;
+    const bool ByteWise = !IsLocalText(Text);
+    const size_t Head = TextHeadSize(Text, ByteWise, static_cast<size_t>(ScreenWidth) + 1);
+    HintInfo.HintStr = BytesToText(std::string_view(Text).substr(0, Head), ByteWise);
+    if (Head < Text.size())
+        HintInfo.HintStr += QChar(0x2026);
     if (OnHint)
         OnHint(this, FRows->Rows(Row)->Editor.get(), &HintInfo);
     return true;
 }
 
+void TNodescope::ShowHint(const THintInfo& HintInfo)
+{
+    if (!FHintWindow) {
+        FHintWindow = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                                           Qt::WindowTransparentForInput);
+        FHintWindow->setObjectName("ValueHint");
+        FHintWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+        FHintWindow->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // A value is text, never markup a tool tip would guess at.
+        FHintWindow->setTextFormat(Qt::PlainText);
+        FHintWindow->setPalette(QToolTip::palette());
+        FHintWindow->setForegroundRole(QPalette::ToolTipText);
+        FHintWindow->setBackgroundRole(QPalette::ToolTipBase);
+        FHintWindow->setAutoFillBackground(true);
+        FHintWindow->setFrameStyle(QFrame::Box | QFrame::Plain);
+        FHintWindow->setLineWidth(1);
+        // The text stands where the cell's own text stands: the window's left edge
+        // is the split (one left of the cell), the cell's text is 3 pixels further.
+        FHintWindow->setContentsMargins(2, 2, 3, 1);
+        FHintWindow->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        auto* Timer = new QTimer(FHintWindow);
+        Timer->setObjectName("HideTimer");
+        Timer->setSingleShot(true);
+        connect(Timer, &QTimer::timeout, this, [this] { HideHint(); });
+    }
+    FHintWindow->setFont(font());
+    FHintWindow->setText(HintInfo.HintStr);
+    FHintWindow->adjustSize();
+    FHintWindow->resize(std::max(FHintWindow->width(), HintInfo.CursorRect.width() + 2), FHintWindow->height());
+    FHintWindow->move(HintInfo.HintPos);
+    FHintRect = HintInfo.CursorRect;
+    FHintWindow->show();
+    // As long as a Qt tool tip of this text would stay.
+    FHintWindow->findChild<QTimer*>("HideTimer")->start(10000 + 40 * std::min<int>(HintInfo.HintStr.size(), 500));
+}
+
+void TNodescope::HideHint()
+{
+    if (FHintWindow && FHintWindow->isVisible())
+        FHintWindow->hide();
+}
+
 bool TNodescope::viewportEvent(QEvent* Event)
 {
-    if (Event->type() == QEvent::ToolTip) {
+    switch (Event->type()) {
+    case QEvent::ToolTip: {
         auto* Help = static_cast<QHelpEvent*>(Event);
         THintInfo Info;
         bool Show = false;
         Guarded([&] { Show = GetValueHint(Help->pos(), Info); });
         if (Show)
-            QToolTip::showText(Info.HintPos, Info.HintStr, viewport(), Info.CursorRect);
+            ShowHint(Info);
         else
-            QToolTip::hideText();
+            HideHint();
         return true;
+    }
+    case QEvent::MouseMove:
+        if (!FHintRect.contains(static_cast<QMouseEvent*>(Event)->position().toPoint()))
+            HideHint();
+        break;
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        HideHint();
+        break;
+    default:
+        break;
     }
     return QAbstractScrollArea::viewportEvent(Event);
 }

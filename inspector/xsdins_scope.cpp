@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <climits>
 #include <cstdlib>
 
 uint64_t MonotonicTickCount()
@@ -126,6 +127,7 @@ void TNodescope::LoadNode(TXMLNode* ANode)
     const std::string Path = FRow >= 0 && FRow < FRowCount ? GetRowPath(FRow) : std::string();
     FNode = ANode;
     FPaintErrorShown = false;
+    HideHint();
     ClearRows();
     if (FDestroying)
         return;
@@ -151,7 +153,7 @@ void TNodescope::BuildRows()
     FInsertIndex = 0;
     int Position = 0;
     if (!SchemaNode)
-        throw Exception("No XSD schema assigned for " + objectName().toLocal8Bit().toStdString());
+        throw Exception("No XSD schema assigned for " + TextToBytes(objectName(), false));
     EnumSchemaRows(SchemaNode, FNode, Position, this, &TNodescope::AddRow, this);
     FRowCount = FRows->Count();
     AdjustMiddle();
@@ -325,16 +327,18 @@ void TNodescope::LoadEdit(bool Activate)
     const TEditKind Kind = EditKind();
     const std::string Text = Kind == ekBoolean ? std::string() : GetDisplayValue(FRow);
     int MaxLength = E->GetMaxLength();
-    // A stored value longer than the limit is shown whole, never cut: the limit
-    // only stops typing, as it does on a native edit.
     if (MaxLength <= 0)
         MaxLength = 32767;
-    MaxLength = std::max<int>(MaxLength, static_cast<int>(Text.size()));
-    FInplaceEdit->setMaxLength(MaxLength);
     // A boolean row is edited by its check box; read-only there only hides the caret.
     FInplaceEdit->setReadOnly((Flags & efReadOnly) != 0 || Kind == ekBoolean);
     FInplaceEdit->FAutoCommit = (Flags & efAutoCommit) != 0;
     FInplaceEdit->SetEditText(Text);
+    // A stored value longer than the limit is shown whole, never cut: the limit
+    // only stops typing, as it does on a native edit. A long value's hidden tail
+    // counts against it too.
+    const auto Shown = static_cast<int64_t>(FInplaceEdit->text().size());
+    const int64_t Room = std::max<int64_t>(MaxLength - Shown - static_cast<int64_t>(FInplaceEdit->FHiddenTail.size()), 0);
+    FInplaceEdit->setMaxLength(static_cast<int>(std::min<int64_t>(Shown + Room, INT_MAX)));
     FInplaceEdit->FAllowedChars = E->GetAllowedChars();
     FInplaceEdit->selectAll();
     FInplaceEdit->setModified(false);
@@ -378,6 +382,7 @@ void TNodescope::RowDoubleClick()
 
 void TNodescope::KeyDown(int Key, Qt::KeyboardModifiers Shift)
 {
+    HideHint();
     const int Visible = VisibleRowCount();
     switch (Key) {
     case Qt::Key_Down:

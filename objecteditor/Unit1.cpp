@@ -10,8 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
+#include <unistd.h>
 
 TForm1* Form1 = nullptr;
 
@@ -35,21 +37,72 @@ void TForm1::SetDataFolder(const std::string& F)
     Folder() = F.empty() || F.back() == '/' ? F : F + "/";
 }
 
+namespace {
+
+[[noreturn]] void FailToCreate(const std::string& FileName, const QString& Why)
+{
+    throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why.toLocal8Bit().toStdString(), EIO);
+}
+
+// Whether the folder of Name lets a new file be made in it (the temporary file of an
+// atomic save); the probe is removed again at once.
+bool FolderTakesNewFiles(const QString& Name)
+{
+    QTemporaryFile Probe(QFileInfo(Name).absolutePath() + "/." + QFileInfo(Name).fileName() + ".XXXXXX");
+    return Probe.open();
+}
+
+// Writes S over the existing file Name itself. The old text is read first and put back
+// if the new one cannot be written whole, so a failure leaves the old file as it was
+// as far as the file system lets it.
+void WriteInPlace(const std::string& S, const QString& Name, const std::string& FileName)
+{
+    const QString Refused = QStringLiteral("The folder does not allow a temporary file, and writing the file in place "
+                                           "failed too: ");
+    QFile File(Name);
+    if (!File.open(QIODevice::ReadWrite))
+        FailToCreate(FileName, Refused + File.errorString());
+    const QByteArray Old = File.readAll();
+    const qint64 Size = static_cast<qint64>(S.size());
+    const bool Written = File.seek(0) && File.write(S.data(), Size) == Size && File.flush() && File.resize(Size) &&
+                         ::fsync(File.handle()) == 0;
+    if (!Written) {
+        const QString Why = File.errorString();
+        if (File.seek(0) && File.write(Old) == Old.size() && File.flush())
+            File.resize(Old.size());
+        File.close();
+        FailToCreate(FileName, Refused + Why);
+    }
+    File.close();
+    if (File.error() != QFileDevice::NoError)
+        FailToCreate(FileName, Refused + File.errorString());
+}
+
+} // namespace
+
 void SaveFileAtomically(const std::string& S, const std::string& FileName)
 {
     const QString Name = QString::fromLocal8Bit(FileName.c_str());
     QSaveFile File(Name);
     const auto Fail = [&](const QString& Why) {
         File.cancelWriting();
-        throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why.toLocal8Bit().toStdString(), EIO);
+        FailToCreate(FileName, Why);
     };
-    if (!File.open(QIODevice::WriteOnly))
-        Fail(File.errorString());
+    if (!File.open(QIODevice::WriteOnly)) {
+        const QString Why = File.errorString();
+        // The fallback lives here, in the one save routine, so that every file written
+        // through it gets it: a folder that refuses new files (read-only, or a share
+        // without create rights) still holds a writable file the user expects to be
+        // saved. Without a temporary file the save cannot be atomic; the file itself
+        // is written then, and its old text put back if that write fails.
+        if (QFileInfo(Name).isFile() && !FolderTakesNewFiles(Name))
+            return WriteInPlace(S, Name, FileName);
+        Fail(Why);
+    }
     if (File.write(S.data(), static_cast<qint64>(S.size())) != static_cast<qint64>(S.size()))
         Fail(File.errorString());
     if (!File.commit())
-        throw EFCreateError("Cannot create file \"" + FileName + "\". " + File.errorString().toLocal8Bit().toStdString(),
-                            EIO);
+        FailToCreate(FileName, File.errorString());
 }
 
 TForm1::TForm1(QWidget* Parent) : QWidget(Parent), ui(new Ui::TForm1)
@@ -82,33 +135,70 @@ void TForm1::FormCreate()
     ui->Nodescope1->SchemaNode = Declaration;
     if (!Declaration)
         throw Exception("No declaration named \"LegalCustomer\" in \"" + SchemaFile + "\"");
+    // Only an object that cannot be read or parsed gives way to the default instance.
     try {
         FObject.reset(TXMLNode::CreateFromFile(ObjectFile, nullptr));
-        ui->Nodescope1->SetNode(FObject.get());
     } catch (const std::exception&) {
         // A missing or broken object silently gives way to the default instance.
         FObjectUnreadable = QFileInfo::exists(QString::fromLocal8Bit(ObjectFile.c_str()));
+        FObject.reset();
+    }
+    // Everything from here on is the schema's doing (a default instance or rows it
+    // cannot build): the object on disk is not at fault and must not be replaced, nor
+    // written at the end, nor copied over its backup.
+    const std::string Kept =
+        "\n\nThe schema \"" + SchemaFile + "\" cannot be used; \"" + ObjectFile + "\" is left as it is.";
+    const auto SchemaFault = [this] {
+        FSchemaFault = true;
+        FObjectUnreadable = false;
         ui->Nodescope1->SetNode(nullptr);
-        FObject.reset(CreateSkeleton(Declaration, true, true));
+    };
+    try {
+        if (!FObject)
+            FObject.reset(CreateSkeleton(Declaration, true, true));
         ui->Nodescope1->SetNode(FObject.get());
+    } catch (Exception& E) {
+        // The error keeps its class; only its message learns what became of the object.
+        SchemaFault();
+        E.Message += Kept;
+        throw;
+    } catch (const std::exception& E) {
+        SchemaFault();
+        throw Exception(E.what() + Kept);
     }
 }
 
 void TForm1::FormDestroy()
 {
-    // Without a declaration nothing was shown or edited: the file stays as it is.
+    // Without a usable declaration nothing was shown or edited: the file stays as it is.
     TXMLNode* Object = ui->Nodescope1->Node();
-    if (!Object || !ui->Nodescope1->SchemaNode)
+    if (!Object || !ui->Nodescope1->SchemaNode || FSchemaFault)
         return;
     // Pending typing in the edit is committed as leaving the edit would.
     ui->Nodescope1->PostEdit(false);
     const std::string ObjectFile = DataFolder() + "object.xml";
     if (FObjectUnreadable) {
-        // The unreadable file is kept for the user instead of vanishing unseen.
-        const QString Name = QString::fromLocal8Bit(ObjectFile.c_str());
-        QFile::remove(Name + ".bak");
-        QFile::copy(Name, Name + ".bak");
+        // The unreadable file is kept for the user instead of vanishing unseen; only
+        // once it is safely aside may the default instance take its place.
+        KeepAside(ObjectFile);
         FObjectUnreadable = false;
     }
     SaveFileAtomically(Object->GetIndentedXml(" "), ObjectFile);
+}
+
+void TForm1::KeepAside(const std::string& ObjectFile)
+{
+    const QString Name = QString::fromLocal8Bit(ObjectFile.c_str());
+    QFile Broken(Name);
+    if (!Broken.open(QIODevice::ReadOnly))
+        throw EFCreateError("Cannot keep \"" + ObjectFile + "\" aside: " + Broken.errorString().toLocal8Bit().toStdString() +
+                                ". It is left as it is.",
+                            EIO);
+    // Through the atomic save: an older backup is replaced whole or stays.
+    try {
+        SaveFileAtomically(Broken.readAll().toStdString(), ObjectFile + ".bak");
+    } catch (EInOutError& E) {
+        E.Message += "\n\"" + ObjectFile + "\" could not be kept aside and is left as it is.";
+        throw;
+    }
 }

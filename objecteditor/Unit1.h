@@ -1,7 +1,9 @@
 // The object editor's one window: the object "object.xml" edited in the inspector
 // against the declaration "LegalCustomer" of "scheme.xsd", both beside the program.
 // The object is written back, indented, when the window is destroyed; a save never
-// leaves a truncated file behind.
+// leaves a truncated file behind. Only an object that cannot be read or parsed gives
+// way to the default instance (kept aside in "object.xml.bak" first); a schema the
+// inspector cannot use is reported and leaves "object.xml" alone.
 #pragma once
 
 #include "xmls.h"
@@ -39,13 +41,21 @@ public:
 private:
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<TXMLNode> FObject;
-    // "object.xml" existed but could not be read: it is kept aside before the
-    // default object takes its place.
+    // "object.xml" existed but could not be read: it is kept aside in "object.xml.bak"
+    // before the default object takes its place.
     bool FObjectUnreadable = false;
+    // The schema could not be used (rows or default instance): nothing is shown, and
+    // "object.xml" is neither backed up nor written.
+    bool FSchemaFault = false;
+    // Copies the unreadable object to "object.xml.bak"; raises when it cannot.
+    static void KeepAside(const std::string& ObjectFile);
 };
 
 // Writes S to FileName through a temporary file beside it that replaces the old file
 // only once it is complete; on failure the old file stays and EFCreateError is raised.
+// When the folder refuses a temporary file but FileName exists, the file is written in
+// place instead (its old text put back if that fails); when that fails too, the
+// message says so.
 void SaveFileAtomically(const std::string& S, const std::string& FileName);
 
 extern TForm1* Form1;

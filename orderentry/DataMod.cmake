@@ -14,28 +14,46 @@ target_link_libraries(datamod_orderer PRIVATE datamod)
 set(datamod_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
 
 quorvale_test(datamod_rules_test ${datamod_test_dir}/datamod_rules_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib)
+  LIBS datamod vorndata_lib testsupport)
 target_include_directories(datamod_rules_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_storage_test ${datamod_test_dir}/datamod_storage_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib)
+  LIBS datamod vorndata_lib testsupport)
 target_include_directories(datamod_storage_test PRIVATE ${datamod_test_dir})
 
+quorvale_test(datamod_fields_test ${datamod_test_dir}/datamod_fields_test.cpp ${datamod_test_dir}/datamod_fixture.h
+  LIBS datamod vorndata_lib testsupport)
+target_include_directories(datamod_fields_test PRIVATE ${datamod_test_dir})
+
 quorvale_test(datamod_firebird_test ${datamod_test_dir}/datamod_firebird_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib LABELS firebird)
+  LIBS datamod vorndata_lib testsupport LABELS firebird)
 target_include_directories(datamod_firebird_test PRIVATE ${datamod_test_dir})
 
 foreach(variant local firebird)
   set(name datamod_processes_${variant}_test)
   if(variant STREQUAL firebird)
     quorvale_test(${name} ${datamod_test_dir}/datamod_processes_test.cpp ${datamod_test_dir}/datamod_fixture.h
-      LIBS datamod vorndata_lib LABELS firebird)
+      LIBS datamod vorndata_lib testsupport LABELS firebird)
     target_compile_definitions(${name} PRIVATE DATAMOD_TEST_FIREBIRD)
   else()
     quorvale_test(${name} ${datamod_test_dir}/datamod_processes_test.cpp ${datamod_test_dir}/datamod_fixture.h
-      LIBS datamod vorndata_lib)
+      LIBS datamod vorndata_lib testsupport)
   endif()
   target_include_directories(${name} PRIVATE ${datamod_test_dir})
   target_compile_definitions(${name} PRIVATE DATAMOD_ORDERER="$<TARGET_FILE:datamod_orderer>")
   add_dependencies(${name} datamod_orderer)
+endforeach()
+
+# The date-range queries on the builder's data, on local data and on the server.
+foreach(variant local firebird)
+  set(name datamod_queries_${variant}_test)
+  if(variant STREQUAL firebird)
+    quorvale_test(${name} ${datamod_test_dir}/datamod_queries_test.cpp ${datamod_test_dir}/datamod_fixture.h
+      LIBS datamod vorndata_lib testsupport LABELS firebird)
+    target_compile_definitions(${name} PRIVATE DATAMOD_TEST_FIREBIRD)
+  else()
+    quorvale_test(${name} ${datamod_test_dir}/datamod_queries_test.cpp ${datamod_test_dir}/datamod_fixture.h
+      LIBS datamod vorndata_lib testsupport)
+  endif()
+  target_include_directories(${name} PRIVATE ${datamod_test_dir})
 endforeach()

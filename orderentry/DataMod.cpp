@@ -13,6 +13,11 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+#include <initializer_list>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
 TVornData* VornData = nullptr;
 
 TVornData* CreateVornData(QObject* Owner)
@@ -72,6 +77,89 @@ public:
 private:
     bool FOn;
 };
+
+// One row of a dataset's field table. The member's declared class fixes the field's
+// data type, so the two cannot disagree; Size is a string's length (20 when not given).
+using TFieldMember = std::variant<TStringField* TVornData::*, TIntegerField* TVornData::*, TFloatField* TVornData::*,
+                                  TCurrencyField* TVornData::*, TDateTimeField* TVornData::*,
+                                  TBooleanField* TVornData::*>;
+
+// Lookup fields: KeyFields of this dataset matched against KeyFieldsThere of DataSet;
+// the value shown is ResultField of the record found.
+struct TLookupRule {
+    QString KeyFields;
+    TDataSet* DataSet = nullptr;
+    QString KeyFieldsThere;
+    QString ResultField;
+};
+
+// What a field shows and accepts; what is left out keeps the field's own default.
+struct TFieldRules {
+    TFieldKind Kind = fkData;
+    int DisplayWidth = 0;
+    bool Left = false; // a number shown left-aligned
+    bool Required = false;
+    bool Hidden = false; // not shown in grids
+    bool ReadOnly = false;
+    QString DisplayLabel;
+    QString DisplayFormat;
+    QString DisplayValues;
+    // Both 0: any value.
+    double MinValue = 0;
+    double MaxValue = 0;
+    TLookupRule Lookup;
+};
+
+struct TFieldRow {
+    TFieldRow(TFieldMember member, const char* name, TFieldRules rules = TFieldRules())
+        : Member(member), Name(name), Rules(std::move(rules)) {}
+    TFieldRow(TFieldMember member, const char* name, int size, TFieldRules rules = TFieldRules())
+        : Member(member), Name(name), Size(size), Rules(std::move(rules)) {}
+    TFieldMember Member;
+    QString Name;
+    int Size = 0;
+    TFieldRules Rules;
+};
+
+// Creates the fields of one dataset in the order of its rows and publishes each in
+// its member. A query's data fields name their column in OriginTable.
+void AddFields(TVornData& module, TDataSet* dataSet, std::initializer_list<TFieldRow> rows,
+               const QString& originTable = QString())
+{
+    for (const TFieldRow& row : rows) {
+        const TFieldRules& rules = row.Rules;
+        TField* f = std::visit(
+            [&](auto member) -> TField* {
+                using TFieldClass = std::remove_pointer_t<std::remove_reference_t<decltype(module.*member)>>;
+                TFieldClass* field;
+                if constexpr (std::is_same_v<TFieldClass, TStringField>)
+                    field = new TStringField(dataSet, row.Name, row.Size, rules.Kind);
+                else
+                    field = new TFieldClass(dataSet, row.Name, rules.Kind);
+                module.*member = field;
+                return field;
+            },
+            row.Member);
+        if (rules.DisplayWidth > 0)
+            f->SetDisplayWidth(rules.DisplayWidth);
+        if (rules.Left)
+            f->Alignment = taLeftJustify;
+        f->Required = rules.Required;
+        f->Visible = rules.Hidden;
+        f->ReadOnly = rules.ReadOnly;
+        f->DisplayLabel = rules.DisplayLabel;
+        f->DisplayFormat = rules.DisplayFormat;
+        f->DisplayValues = rules.DisplayValues;
+        f->MinValue = rules.MinValue;
+        f->MaxValue = rules.MaxValue;
+        f->KeyFields = rules.Lookup.KeyFields;
+        f->LookupDataSet = rules.Lookup.DataSet;
+        f->LookupKeyFields = rules.Lookup.KeyFieldsThere;
+        f->LookupResultField = rules.Lookup.ResultField;
+        if (!originTable.isEmpty() && rules.Kind == fkData)
+            f->Origin = "\"" + originTable + "\"." + row.Name;
+    }
+}
 
 } // namespace
 
@@ -215,264 +303,172 @@ void TVornData::CreateDataSets()
 
 void TVornData::CreateFields()
 {
-    // NextCust
-    NextCustNewCust = new TFloatField(NextCust, "NewCust");
-    // Parts
-    PartsPartNo = new TFloatField(Parts, "PartNo");
-    PartsPartNo->SetDisplayWidth(8);
-    PartsPartNo->Alignment = taLeftJustify;
-    PartsPartNo->Required = true;
-    PartsDescription = new TStringField(Parts, "Description", 30);
-    PartsDescription->SetDisplayWidth(21);
-    PartsDescription->Required = true;
-    PartsVendorNo = new TFloatField(Parts, "VendorNo");
-    PartsVendorNo->SetDisplayWidth(9);
-    PartsOnHand = new TFloatField(Parts, "OnHand");
-    PartsOnHand->SetDisplayWidth(9);
-    PartsOnOrder = new TFloatField(Parts, "OnOrder");
-    PartsOnOrder->SetDisplayWidth(10);
-    PartsBackOrd = new TBooleanField(Parts, "BackOrd", fkCalculated);
-    PartsBackOrd->SetDisplayWidth(9);
-    PartsBackOrd->DisplayValues = "Yes;No";
-    PartsCost = new TCurrencyField(Parts, "Cost");
-    PartsCost->SetDisplayWidth(12);
-    PartsListPrice = new TCurrencyField(Parts, "ListPrice");
-    PartsListPrice->SetDisplayWidth(12);
-    // PartsQuery
-    PartsQueryPartNo = new TFloatField(PartsQuery, "PartNo");
-    PartsQueryPartNo->SetDisplayWidth(8);
-    PartsQueryPartNo->Alignment = taLeftJustify;
-    PartsQueryDescription = new TStringField(PartsQuery, "Description", 30);
-    PartsQueryDescription->SetDisplayWidth(21);
-    PartsQueryVendorNo = new TFloatField(PartsQuery, "VendorNo");
-    PartsQueryOnHand = new TFloatField(PartsQuery, "OnHand");
-    PartsQueryOnHand->SetDisplayWidth(9);
-    PartsQueryOnOrder = new TFloatField(PartsQuery, "OnOrder");
-    PartsQueryOnOrder->SetDisplayWidth(10);
-    PartsQueryBackOrd = new TBooleanField(PartsQuery, "BackOrd", fkCalculated);
-    PartsQueryBackOrd->SetDisplayWidth(9);
-    PartsQueryBackOrd->DisplayValues = "Yes;No";
-    PartsQueryCost = new TCurrencyField(PartsQuery, "Cost");
-    PartsQueryListPrice = new TCurrencyField(PartsQuery, "ListPrice");
-    // Orders
-    OrdersOrderNo = new TFloatField(Orders, "OrderNo");
-    OrdersOrderNo->Alignment = taLeftJustify;
-    OrdersCustNo = new TFloatField(Orders, "CustNo");
-    OrdersCustNo->Alignment = taLeftJustify;
-    OrdersCustNo->Required = true;
-    OrdersSaleDate = new TDateTimeField(Orders, "SaleDate");
-    OrdersShipDate = new TDateTimeField(Orders, "ShipDate");
-    OrdersShipToContact = new TStringField(Orders, "ShipToContact", 20);
-    OrdersShipToAddr1 = new TStringField(Orders, "ShipToAddr1", 30);
-    OrdersShipToAddr2 = new TStringField(Orders, "ShipToAddr2", 30);
-    OrdersShipToCity = new TStringField(Orders, "ShipToCity", 15);
-    OrdersShipToState = new TStringField(Orders, "ShipToState", 20);
-    OrdersShipToZip = new TStringField(Orders, "ShipToZip", 10);
-    OrdersShipToCountry = new TStringField(Orders, "ShipToCountry", 20);
-    OrdersShipToPhone = new TStringField(Orders, "ShipToPhone", 15);
-    OrdersShipVIA = new TStringField(Orders, "ShipVIA", 7);
-    OrdersPO = new TStringField(Orders, "PO", 15);
-    OrdersEmpNo = new TIntegerField(Orders, "EmpNo");
-    OrdersEmpNo->Required = true;
-    OrdersTerms = new TStringField(Orders, "Terms", 6);
-    OrdersPaymentMethod = new TStringField(Orders, "PaymentMethod", 7);
-    OrdersItemsTotal = new TCurrencyField(Orders, "ItemsTotal");
-    OrdersTaxRate = new TFloatField(Orders, "TaxRate");
-    OrdersTaxRate->DisplayFormat = "0.00%;(0.00%);0%";
-    OrdersTaxRate->MinValue = 0;
-    OrdersTaxRate->MaxValue = 100;
-    OrdersTaxTotal = new TCurrencyField(Orders, "TaxTotal", fkCalculated);
-    OrdersFreight = new TCurrencyField(Orders, "Freight");
-    OrdersAmountPaid = new TCurrencyField(Orders, "AmountPaid");
-    OrdersAmountDue = new TCurrencyField(Orders, "AmountDue", fkCalculated);
-    OrdersSalesPerson = new TStringField(Orders, "SalesPerson", 40, fkLookup);
-    OrdersSalesPerson->KeyFields = "EmpNo";
-    OrdersSalesPerson->LookupDataSet = Emps;
-    OrdersSalesPerson->LookupKeyFields = "EmpNo";
-    OrdersSalesPerson->LookupResultField = "FullName";
-    // CustByOrd
-    CustByOrdCustNo = new TFloatField(CustByOrd, "CustNo");
-    CustByOrdCompany = new TStringField(CustByOrd, "Company", 30);
-    CustByOrdAddr1 = new TStringField(CustByOrd, "Addr1", 30);
-    CustByOrdAddr2 = new TStringField(CustByOrd, "Addr2", 30);
-    CustByOrdCity = new TStringField(CustByOrd, "City", 15);
-    CustByOrdState = new TStringField(CustByOrd, "State", 20);
-    CustByOrdZip = new TStringField(CustByOrd, "Zip", 10);
-    CustByOrdCountry = new TStringField(CustByOrd, "Country", 20);
-    CustByOrdPhone = new TStringField(CustByOrd, "Phone", 15);
-    CustByOrdFAX = new TStringField(CustByOrd, "FAX", 15);
-    CustByOrdTaxRate = new TFloatField(CustByOrd, "TaxRate");
-    CustByOrdContact = new TStringField(CustByOrd, "Contact", 20);
-    CustByOrdLastInvoiceDate = new TDateTimeField(CustByOrd, "LastInvoiceDate");
-    // Items
-    ItemsItemNo = new TFloatField(Items, "ItemNo");
-    ItemsItemNo->Visible = false;
-    ItemsOrderNo = new TFloatField(Items, "OrderNo");
-    ItemsOrderNo->Visible = false;
-    ItemsPartNo = new TFloatField(Items, "PartNo");
-    ItemsDescription = new TStringField(Items, "Description", 30, fkLookup);
-    ItemsDescription->SetDisplayWidth(28);
-    ItemsDescription->ReadOnly = true;
-    ItemsDescription->KeyFields = "PartNo";
-    ItemsDescription->LookupDataSet = Parts;
-    ItemsDescription->LookupKeyFields = "PartNo";
-    ItemsDescription->LookupResultField = "Description";
-    ItemsSellPrice = new TCurrencyField(Items, "SellPrice", fkLookup);
-    ItemsSellPrice->SetDisplayWidth(9);
-    ItemsSellPrice->KeyFields = "PartNo";
-    ItemsSellPrice->LookupDataSet = Parts;
-    ItemsSellPrice->LookupKeyFields = "PartNo";
-    ItemsSellPrice->LookupResultField = "ListPrice";
-    ItemsQty = new TIntegerField(Items, "Qty");
-    ItemsQty->SetDisplayWidth(5);
-    ItemsDiscount = new TFloatField(Items, "Discount");
-    ItemsDiscount->SetDisplayWidth(7);
-    ItemsDiscount->DisplayFormat = "0.00%";
-    ItemsDiscount->MinValue = 0;
-    ItemsDiscount->MaxValue = 100;
-    ItemsExtPrice = new TCurrencyField(Items, "ExtPrice", fkCalculated);
-    ItemsExtPrice->SetDisplayWidth(10);
-    // NextOrd
-    NextOrdNewKey = new TFloatField(NextOrd, "NewKey");
-    // Emps
-    EmpsEmpNo = new TIntegerField(Emps, "EmpNo");
-    EmpsFullName = new TStringField(Emps, "FullName", 20, fkCalculated);
-    EmpsLastName = new TStringField(Emps, "LastName", 20);
-    EmpsFirstName = new TStringField(Emps, "FirstName", 15);
-    EmpsPhoneExt = new TStringField(Emps, "PhoneExt", 4);
-    EmpsHireDate = new TDateTimeField(Emps, "HireDate");
-    EmpsSalary = new TFloatField(Emps, "Salary");
-    // Cust
-    CustCustNo = new TFloatField(Cust, "CustNo");
-    CustCustNo->SetDisplayWidth(6);
-    CustCustNo->Alignment = taLeftJustify;
-    CustCompany = new TStringField(Cust, "Company", 30);
-    CustCompany->SetDisplayWidth(26);
-    CustCompany->Required = true;
-    CustPhone = new TStringField(Cust, "Phone", 15);
-    CustPhone->SetDisplayWidth(15);
-    CustLastInvoiceDate = new TDateTimeField(Cust, "LastInvoiceDate");
-    CustLastInvoiceDate->SetDisplayWidth(10);
-    CustLastInvoiceDate->DisplayFormat = "DDDDD";
-    CustLastInvoiceDate->DisplayLabel = "LastInvoice";
-    CustAddr1 = new TStringField(Cust, "Addr1", 30);
-    CustAddr2 = new TStringField(Cust, "Addr2", 30);
-    CustCity = new TStringField(Cust, "City", 15);
-    CustState = new TStringField(Cust, "State", 20);
-    CustZip = new TStringField(Cust, "Zip", 10);
-    CustCountry = new TStringField(Cust, "Country", 20);
-    CustFAX = new TStringField(Cust, "FAX", 15);
-    CustTaxRate = new TFloatField(Cust, "TaxRate");
-    CustContact = new TStringField(Cust, "Contact", 20);
-    // CustQuery
-    CustQueryCustNo = new TFloatField(CustQuery, "CustNo");
-    CustQueryCustNo->SetDisplayWidth(6);
-    CustQueryCustNo->Alignment = taLeftJustify;
-    CustQueryCompany = new TStringField(CustQuery, "Company", 30);
-    CustQueryCompany->SetDisplayWidth(26);
-    CustQueryPhone = new TStringField(CustQuery, "Phone", 15);
-    CustQueryPhone->SetDisplayWidth(15);
-    CustQueryLastInvoiceDate = new TDateTimeField(CustQuery, "LastInvoiceDate");
-    CustQueryLastInvoiceDate->SetDisplayWidth(10);
-    CustQueryLastInvoiceDate->DisplayFormat = "DDDDD";
-    CustQueryLastInvoiceDate->DisplayLabel = "LastInvoice";
-    // OrdByCust
-    OrdByCustOrderNo = new TFloatField(OrdByCust, "OrderNo");
-    OrdByCustOrderNo->SetDisplayWidth(10);
-    OrdByCustOrderNo->Alignment = taLeftJustify;
-    OrdByCustCustNo = new TFloatField(OrdByCust, "CustNo");
-    OrdByCustCustNo->Visible = false;
-    OrdByCustSaleDate = new TDateTimeField(OrdByCust, "SaleDate");
-    OrdByCustSaleDate->SetDisplayWidth(9);
-    OrdByCustSaleDate->DisplayFormat = "DDDDD";
-    OrdByCustShipDate = new TDateTimeField(OrdByCust, "ShipDate");
-    OrdByCustShipDate->SetDisplayWidth(9);
-    OrdByCustShipDate->DisplayFormat = "DDDDD";
-    OrdByCustItemsTotal = new TCurrencyField(OrdByCust, "ItemsTotal");
-    OrdByCustItemsTotal->Visible = false;
-    OrdByCustTaxRate = new TFloatField(OrdByCust, "TaxRate");
-    OrdByCustTaxRate->Visible = false;
-    OrdByCustFreight = new TCurrencyField(OrdByCust, "Freight");
-    OrdByCustFreight->Visible = false;
-    OrdByCustAmountPaid = new TCurrencyField(OrdByCust, "AmountPaid");
-    OrdByCustAmountPaid->SetDisplayWidth(14);
-    OrdByCustAmountDue = new TCurrencyField(OrdByCust, "AmountDue", fkCalculated);
-    OrdByCustAmountDue->SetDisplayWidth(14);
-    // CustByLastInvQuery
-    CustByLastInvQueryCustNo = new TFloatField(CustByLastInvQuery, "CustNo");
-    CustByLastInvQueryCustNo->Origin = "\"CUSTOMER.DB\".CustNo";
-    CustByLastInvQueryCompany = new TStringField(CustByLastInvQuery, "Company", 30);
-    CustByLastInvQueryCompany->Origin = "\"CUSTOMER.DB\".Company";
-    CustByLastInvQueryAddr1 = new TStringField(CustByLastInvQuery, "Addr1", 30);
-    CustByLastInvQueryAddr1->Origin = "\"CUSTOMER.DB\".Addr1";
-    CustByLastInvQueryAddr2 = new TStringField(CustByLastInvQuery, "Addr2", 30);
-    CustByLastInvQueryAddr2->Origin = "\"CUSTOMER.DB\".Addr2";
-    CustByLastInvQueryCity = new TStringField(CustByLastInvQuery, "City", 15);
-    CustByLastInvQueryCity->Origin = "\"CUSTOMER.DB\".City";
-    CustByLastInvQueryState = new TStringField(CustByLastInvQuery, "State", 20);
-    CustByLastInvQueryState->Origin = "\"CUSTOMER.DB\".State";
-    CustByLastInvQueryZip = new TStringField(CustByLastInvQuery, "Zip", 10);
-    CustByLastInvQueryZip->Origin = "\"CUSTOMER.DB\".Zip";
-    CustByLastInvQueryCountry = new TStringField(CustByLastInvQuery, "Country", 20);
-    CustByLastInvQueryCountry->Origin = "\"CUSTOMER.DB\".Country";
-    CustByLastInvQueryPhone = new TStringField(CustByLastInvQuery, "Phone", 15);
-    CustByLastInvQueryPhone->Origin = "\"CUSTOMER.DB\".Phone";
-    CustByLastInvQueryFAX = new TStringField(CustByLastInvQuery, "FAX", 15);
-    CustByLastInvQueryFAX->Origin = "\"CUSTOMER.DB\".FAX";
-    CustByLastInvQueryTaxRate = new TFloatField(CustByLastInvQuery, "TaxRate");
-    CustByLastInvQueryTaxRate->Origin = "\"CUSTOMER.DB\".TaxRate";
-    CustByLastInvQueryContact = new TStringField(CustByLastInvQuery, "Contact", 20);
-    CustByLastInvQueryContact->Origin = "\"CUSTOMER.DB\".Contact";
-    CustByLastInvQueryLastInvoiceDate = new TDateTimeField(CustByLastInvQuery, "LastInvoiceDate");
-    CustByLastInvQueryLastInvoiceDate->Origin = "\"CUSTOMER.DB\".LastInvoiceDate";
-    // OrdersByDateQuery
-    OrdersByDateQueryOrderNo = new TFloatField(OrdersByDateQuery, "OrderNo");
-    OrdersByDateQueryOrderNo->Origin = "\"ORDERS.DB\".OrderNo";
-    OrdersByDateQueryCustNo = new TFloatField(OrdersByDateQuery, "CustNo");
-    OrdersByDateQueryCustNo->Origin = "\"ORDERS.DB\".CustNo";
-    OrdersByDateQuerySaleDate = new TDateTimeField(OrdersByDateQuery, "SaleDate");
-    OrdersByDateQuerySaleDate->Origin = "\"ORDERS.DB\".SaleDate";
-    OrdersByDateQueryShipDate = new TDateTimeField(OrdersByDateQuery, "ShipDate");
-    OrdersByDateQueryShipDate->Origin = "\"ORDERS.DB\".ShipDate";
-    OrdersByDateQueryEmpNo = new TIntegerField(OrdersByDateQuery, "EmpNo");
-    OrdersByDateQueryEmpNo->Origin = "\"ORDERS.DB\".EmpNo";
-    OrdersByDateQueryShipToContact = new TStringField(OrdersByDateQuery, "ShipToContact", 20);
-    OrdersByDateQueryShipToContact->Origin = "\"ORDERS.DB\".ShipToContact";
-    OrdersByDateQueryShipToAddr1 = new TStringField(OrdersByDateQuery, "ShipToAddr1", 30);
-    OrdersByDateQueryShipToAddr1->Origin = "\"ORDERS.DB\".ShipToAddr1";
-    OrdersByDateQueryShipToAddr2 = new TStringField(OrdersByDateQuery, "ShipToAddr2", 30);
-    OrdersByDateQueryShipToAddr2->Origin = "\"ORDERS.DB\".ShipToAddr2";
-    OrdersByDateQueryShipToCity = new TStringField(OrdersByDateQuery, "ShipToCity", 15);
-    OrdersByDateQueryShipToCity->Origin = "\"ORDERS.DB\".ShipToCity";
-    OrdersByDateQueryShipToState = new TStringField(OrdersByDateQuery, "ShipToState", 20);
-    OrdersByDateQueryShipToState->Origin = "\"ORDERS.DB\".ShipToState";
-    OrdersByDateQueryShipToZip = new TStringField(OrdersByDateQuery, "ShipToZip", 10);
-    OrdersByDateQueryShipToZip->Origin = "\"ORDERS.DB\".ShipToZip";
-    OrdersByDateQueryShipToCountry = new TStringField(OrdersByDateQuery, "ShipToCountry", 20);
-    OrdersByDateQueryShipToCountry->Origin = "\"ORDERS.DB\".ShipToCountry";
-    OrdersByDateQueryShipToPhone = new TStringField(OrdersByDateQuery, "ShipToPhone", 15);
-    OrdersByDateQueryShipToPhone->Origin = "\"ORDERS.DB\".ShipToPhone";
-    OrdersByDateQueryShipVIA = new TStringField(OrdersByDateQuery, "ShipVIA", 7);
-    OrdersByDateQueryShipVIA->Origin = "\"ORDERS.DB\".ShipVIA";
-    OrdersByDateQueryPO = new TStringField(OrdersByDateQuery, "PO", 15);
-    OrdersByDateQueryPO->Origin = "\"ORDERS.DB\".PO";
-    OrdersByDateQueryTerms = new TStringField(OrdersByDateQuery, "Terms", 6);
-    OrdersByDateQueryTerms->Origin = "\"ORDERS.DB\".Terms";
-    OrdersByDateQueryPaymentMethod = new TStringField(OrdersByDateQuery, "PaymentMethod", 7);
-    OrdersByDateQueryPaymentMethod->Origin = "\"ORDERS.DB\".PaymentMethod";
-    OrdersByDateQueryItemsTotal = new TCurrencyField(OrdersByDateQuery, "ItemsTotal");
-    OrdersByDateQueryItemsTotal->Origin = "\"ORDERS.DB\".ItemsTotal";
-    OrdersByDateQueryTaxRate = new TFloatField(OrdersByDateQuery, "TaxRate");
-    OrdersByDateQueryTaxRate->Origin = "\"ORDERS.DB\".TaxRate";
-    OrdersByDateQueryFreight = new TCurrencyField(OrdersByDateQuery, "Freight");
-    OrdersByDateQueryFreight->Origin = "\"ORDERS.DB\".Freight";
-    OrdersByDateQueryAmountPaid = new TCurrencyField(OrdersByDateQuery, "AmountPaid");
-    OrdersByDateQueryAmountPaid->Origin = "\"ORDERS.DB\".AmountPaid";
-    OrdersByDateQueryCompany = new TStringField(OrdersByDateQuery, "Company", 40, fkLookup);
-    OrdersByDateQueryCompany->KeyFields = "CustNo";
-    OrdersByDateQueryCompany->LookupDataSet = Cust;
-    OrdersByDateQueryCompany->LookupKeyFields = "CustNo";
-    OrdersByDateQueryCompany->LookupResultField = "Company";
+    AddFields(*this, NextCust, {{&TVornData::NextCustNewCust, "NewCust"}});
+
+    AddFields(*this, Parts,
+              {{&TVornData::PartsPartNo, "PartNo", {.DisplayWidth = 8, .Left = true, .Required = true}},
+               {&TVornData::PartsDescription, "Description", 30, {.DisplayWidth = 21, .Required = true}},
+               {&TVornData::PartsVendorNo, "VendorNo", {.DisplayWidth = 9}},
+               {&TVornData::PartsOnHand, "OnHand", {.DisplayWidth = 9}},
+               {&TVornData::PartsOnOrder, "OnOrder", {.DisplayWidth = 10}},
+               {&TVornData::PartsBackOrd, "BackOrd", {.Kind = fkCalculated, .DisplayWidth = 9, .DisplayValues = "Yes;No"}},
+               {&TVornData::PartsCost, "Cost", {.DisplayWidth = 12}},
+               {&TVornData::PartsListPrice, "ListPrice", {.DisplayWidth = 12}}});
+
+    AddFields(*this, PartsQuery,
+              {{&TVornData::PartsQueryPartNo, "PartNo", {.DisplayWidth = 8, .Left = true}},
+               {&TVornData::PartsQueryDescription, "Description", 30, {.DisplayWidth = 21}},
+               {&TVornData::PartsQueryVendorNo, "VendorNo"},
+               {&TVornData::PartsQueryOnHand, "OnHand", {.DisplayWidth = 9}},
+               {&TVornData::PartsQueryOnOrder, "OnOrder", {.DisplayWidth = 10}},
+               {&TVornData::PartsQueryBackOrd, "BackOrd",
+                {.Kind = fkCalculated, .DisplayWidth = 9, .DisplayValues = "Yes;No"}},
+               {&TVornData::PartsQueryCost, "Cost"},
+               {&TVornData::PartsQueryListPrice, "ListPrice"}});
+
+    AddFields(*this, Orders,
+              {{&TVornData::OrdersOrderNo, "OrderNo", {.Left = true}},
+               {&TVornData::OrdersCustNo, "CustNo", {.Left = true, .Required = true}},
+               {&TVornData::OrdersSaleDate, "SaleDate"},
+               {&TVornData::OrdersShipDate, "ShipDate"},
+               {&TVornData::OrdersShipToContact, "ShipToContact", 20},
+               {&TVornData::OrdersShipToAddr1, "ShipToAddr1", 30},
+               {&TVornData::OrdersShipToAddr2, "ShipToAddr2", 30},
+               {&TVornData::OrdersShipToCity, "ShipToCity", 15},
+               {&TVornData::OrdersShipToState, "ShipToState", 20},
+               {&TVornData::OrdersShipToZip, "ShipToZip", 10},
+               {&TVornData::OrdersShipToCountry, "ShipToCountry", 20},
+               {&TVornData::OrdersShipToPhone, "ShipToPhone", 15},
+               {&TVornData::OrdersShipVIA, "ShipVIA", 7},
+               {&TVornData::OrdersPO, "PO", 15},
+               {&TVornData::OrdersEmpNo, "EmpNo", {.Required = true}},
+               {&TVornData::OrdersTerms, "Terms", 6},
+               {&TVornData::OrdersPaymentMethod, "PaymentMethod", 7},
+               {&TVornData::OrdersItemsTotal, "ItemsTotal"},
+               {&TVornData::OrdersTaxRate, "TaxRate",
+                {.DisplayFormat = "0.00%;(0.00%);0%", .MinValue = 0, .MaxValue = 100}},
+               {&TVornData::OrdersTaxTotal, "TaxTotal", {.Kind = fkCalculated}},
+               {&TVornData::OrdersFreight, "Freight"},
+               {&TVornData::OrdersAmountPaid, "AmountPaid"},
+               {&TVornData::OrdersAmountDue, "AmountDue", {.Kind = fkCalculated}},
+               {&TVornData::OrdersSalesPerson, "SalesPerson", 40,
+                {.Kind = fkLookup, .Lookup = {"EmpNo", Emps, "EmpNo", "FullName"}}}});
+
+    AddFields(*this, CustByOrd,
+              {{&TVornData::CustByOrdCustNo, "CustNo"},
+               {&TVornData::CustByOrdCompany, "Company", 30},
+               {&TVornData::CustByOrdAddr1, "Addr1", 30},
+               {&TVornData::CustByOrdAddr2, "Addr2", 30},
+               {&TVornData::CustByOrdCity, "City", 15},
+               {&TVornData::CustByOrdState, "State", 20},
+               {&TVornData::CustByOrdZip, "Zip", 10},
+               {&TVornData::CustByOrdCountry, "Country", 20},
+               {&TVornData::CustByOrdPhone, "Phone", 15},
+               {&TVornData::CustByOrdFAX, "FAX", 15},
+               {&TVornData::CustByOrdTaxRate, "TaxRate"},
+               {&TVornData::CustByOrdContact, "Contact", 20},
+               {&TVornData::CustByOrdLastInvoiceDate, "LastInvoiceDate"}});
+
+    AddFields(*this, Items,
+              {{&TVornData::ItemsItemNo, "ItemNo", {.Hidden = true}},
+               {&TVornData::ItemsOrderNo, "OrderNo", {.Hidden = true}},
+               {&TVornData::ItemsPartNo, "PartNo"},
+               {&TVornData::ItemsDescription, "Description", 30,
+                {.Kind = fkLookup, .DisplayWidth = 28, .ReadOnly = true,
+                 .Lookup = {"PartNo", Parts, "PartNo", "Description"}}},
+               {&TVornData::ItemsSellPrice, "SellPrice",
+                {.Kind = fkLookup, .DisplayWidth = 9, .Lookup = {"PartNo", Parts, "PartNo", "ListPrice"}}},
+               {&TVornData::ItemsQty, "Qty", {.DisplayWidth = 5}},
+               {&TVornData::ItemsDiscount, "Discount",
+                {.DisplayWidth = 7, .DisplayFormat = "0.00%", .MinValue = 0, .MaxValue = 100}},
+               {&TVornData::ItemsExtPrice, "ExtPrice", {.Kind = fkCalculated, .DisplayWidth = 10}}});
+
+    AddFields(*this, NextOrd, {{&TVornData::NextOrdNewKey, "NewKey"}});
+
+    AddFields(*this, Emps,
+              {{&TVornData::EmpsEmpNo, "EmpNo"},
+               {&TVornData::EmpsFullName, "FullName", 20, {.Kind = fkCalculated}},
+               {&TVornData::EmpsLastName, "LastName", 20},
+               {&TVornData::EmpsFirstName, "FirstName", 15},
+               {&TVornData::EmpsPhoneExt, "PhoneExt", 4},
+               {&TVornData::EmpsHireDate, "HireDate"},
+               {&TVornData::EmpsSalary, "Salary"}});
+
+    AddFields(*this, Cust,
+              {{&TVornData::CustCustNo, "CustNo", {.DisplayWidth = 6, .Left = true}},
+               {&TVornData::CustCompany, "Company", 30, {.DisplayWidth = 26, .Required = true}},
+               {&TVornData::CustPhone, "Phone", 15, {.DisplayWidth = 15}},
+               {&TVornData::CustLastInvoiceDate, "LastInvoiceDate",
+                {.DisplayWidth = 10, .DisplayLabel = "LastInvoice", .DisplayFormat = "DDDDD"}},
+               {&TVornData::CustAddr1, "Addr1", 30},
+               {&TVornData::CustAddr2, "Addr2", 30},
+               {&TVornData::CustCity, "City", 15},
+               {&TVornData::CustState, "State", 20},
+               {&TVornData::CustZip, "Zip", 10},
+               {&TVornData::CustCountry, "Country", 20},
+               {&TVornData::CustFAX, "FAX", 15},
+               {&TVornData::CustTaxRate, "TaxRate"},
+               {&TVornData::CustContact, "Contact", 20}});
+
+    AddFields(*this, CustQuery,
+              {{&TVornData::CustQueryCustNo, "CustNo", {.DisplayWidth = 6, .Left = true}},
+               {&TVornData::CustQueryCompany, "Company", 30, {.DisplayWidth = 26}},
+               {&TVornData::CustQueryPhone, "Phone", 15, {.DisplayWidth = 15}},
+               {&TVornData::CustQueryLastInvoiceDate, "LastInvoiceDate",
+                {.DisplayWidth = 10, .DisplayLabel = "LastInvoice", .DisplayFormat = "DDDDD"}}});
+
+    AddFields(*this, OrdByCust,
+              {{&TVornData::OrdByCustOrderNo, "OrderNo", {.DisplayWidth = 10, .Left = true}},
+               {&TVornData::OrdByCustCustNo, "CustNo", {.Hidden = true}},
+               {&TVornData::OrdByCustSaleDate, "SaleDate", {.DisplayWidth = 9, .DisplayFormat = "DDDDD"}},
+               {&TVornData::OrdByCustShipDate, "ShipDate", {.DisplayWidth = 9, .DisplayFormat = "DDDDD"}},
+               {&TVornData::OrdByCustItemsTotal, "ItemsTotal", {.Hidden = true}},
+               {&TVornData::OrdByCustTaxRate, "TaxRate", {.Hidden = true}},
+               {&TVornData::OrdByCustFreight, "Freight", {.Hidden = true}},
+               {&TVornData::OrdByCustAmountPaid, "AmountPaid", {.DisplayWidth = 14}},
+               {&TVornData::OrdByCustAmountDue, "AmountDue", {.Kind = fkCalculated, .DisplayWidth = 14}}});
+
+    AddFields(*this, CustByLastInvQuery,
+              {{&TVornData::CustByLastInvQueryCustNo, "CustNo"},
+               {&TVornData::CustByLastInvQueryCompany, "Company", 30},
+               {&TVornData::CustByLastInvQueryAddr1, "Addr1", 30},
+               {&TVornData::CustByLastInvQueryAddr2, "Addr2", 30},
+               {&TVornData::CustByLastInvQueryCity, "City", 15},
+               {&TVornData::CustByLastInvQueryState, "State", 20},
+               {&TVornData::CustByLastInvQueryZip, "Zip", 10},
+               {&TVornData::CustByLastInvQueryCountry, "Country", 20},
+               {&TVornData::CustByLastInvQueryPhone, "Phone", 15},
+               {&TVornData::CustByLastInvQueryFAX, "FAX", 15},
+               {&TVornData::CustByLastInvQueryTaxRate, "TaxRate"},
+               {&TVornData::CustByLastInvQueryContact, "Contact", 20},
+               {&TVornData::CustByLastInvQueryLastInvoiceDate, "LastInvoiceDate"}},
+              "CUSTOMER.DB");
+
+    AddFields(*this, OrdersByDateQuery,
+              {{&TVornData::OrdersByDateQueryOrderNo, "OrderNo"},
+               {&TVornData::OrdersByDateQueryCustNo, "CustNo"},
+               {&TVornData::OrdersByDateQuerySaleDate, "SaleDate"},
+               {&TVornData::OrdersByDateQueryShipDate, "ShipDate"},
+               {&TVornData::OrdersByDateQueryEmpNo, "EmpNo"},
+               {&TVornData::OrdersByDateQueryShipToContact, "ShipToContact", 20},
+               {&TVornData::OrdersByDateQueryShipToAddr1, "ShipToAddr1", 30},
+               {&TVornData::OrdersByDateQueryShipToAddr2, "ShipToAddr2", 30},
+               {&TVornData::OrdersByDateQueryShipToCity, "ShipToCity", 15},
+               {&TVornData::OrdersByDateQueryShipToState, "ShipToState", 20},
+               {&TVornData::OrdersByDateQueryShipToZip, "ShipToZip", 10},
+               {&TVornData::OrdersByDateQueryShipToCountry, "ShipToCountry", 20},
+               {&TVornData::OrdersByDateQueryShipToPhone, "ShipToPhone", 15},
+               {&TVornData::OrdersByDateQueryShipVIA, "ShipVIA", 7},
+               {&TVornData::OrdersByDateQueryPO, "PO", 15},
+               {&TVornData::OrdersByDateQueryTerms, "Terms", 6},
+               {&TVornData::OrdersByDateQueryPaymentMethod, "PaymentMethod", 7},
+               {&TVornData::OrdersByDateQueryItemsTotal, "ItemsTotal"},
+               {&TVornData::OrdersByDateQueryTaxRate, "TaxRate"},
+               {&TVornData::OrdersByDateQueryFreight, "Freight"},
+               {&TVornData::OrdersByDateQueryAmountPaid, "AmountPaid"},
+               {&TVornData::OrdersByDateQueryCompany, "Company", 40,
+                {.Kind = fkLookup, .Lookup = {"CustNo", Cust, "CustNo", "Company"}}}},
+              "ORDERS.DB");
 }
 
 void TVornData::AttachHandlers()

@@ -1,7 +1,9 @@
-// The main window and the program's start. The start creates the application's
+// The main window and the program's start and run. The start creates the application's
 // objects in the one order the windows rely on (each reaches the others through their
 // single instances); the main window switches storage, keeps itself on top, and
-// registers the start-up database with the report writer's connection file.
+// registers the start-up database with the report writer's connection file. The run
+// ends only through the main window's close, whether the user or the end of the
+// session (a signal) asks for it, so the objects are always freed the same way.
 #include "Main.h"
 
 #include "About.h"
@@ -13,9 +15,11 @@
 #include "exceptions.h"
 #include "fbclient.h"
 #include "formatsettings.h"
+#include "formatsettings_locale.h"
 #include "printers.h"
 
 #include <exception>
+#include <vector>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
@@ -183,6 +187,57 @@ bool ListsConnection(const QString& List, const QString& Name)
     return false;
 }
 
+// True from the start's beginning until the splash has gone: failures that must not
+// stop the start wait for the splash's end, so no splash hides their box.
+bool Starting = false;
+
+std::vector<std::exception_ptr>& WaitingReports()
+{
+    static std::vector<std::exception_ptr> reports;
+    return reports;
+}
+
+// Reports Failure in the error box, or after the splash while the program starts.
+void ReportAndGoOn(std::exception_ptr Failure)
+{
+    if (Starting)
+        WaitingReports().push_back(Failure);
+    else
+        Application->Guard([&] { std::rethrow_exception(Failure); });
+}
+
+void ReportWaiting()
+{
+    std::vector<std::exception_ptr> reports;
+    reports.swap(WaitingReports());
+    for (const std::exception_ptr& failure : reports)
+        Application->Guard([&] { std::rethrow_exception(failure); });
+}
+
+// Set when the session ended before the main window was shown.
+bool SessionEnded = false;
+
+// The end of the session closes the main window as its close box would; a signal that
+// comes while that close is still asking its questions adds nothing.
+void CloseForSessionEnd(int)
+{
+    static bool closing = false;
+    if (!MainForm || !MainForm->isVisible()) {
+        SessionEnded = true;
+        return;
+    }
+    if (closing)
+        return;
+    closing = true;
+    try {
+        MainForm->Close();
+    } catch (...) {
+        closing = false;
+        throw;
+    }
+    closing = false;
+}
+
 void Step(const QString& Name)
 {
     if (OnStartupStep)
@@ -319,7 +374,13 @@ void TMainForm::FormCreate(TObject*)
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     move(screen ? screen->geometry().topLeft() : QPoint(0, 0));
 
-    UpdateReportConnection();
+    // The connection file only serves the external report writer: a file that cannot
+    // be written (a read-only settings folder) is reported and the program goes on.
+    try {
+        UpdateReportConnection();
+    } catch (const EInOutError&) {
+        ReportAndGoOn(std::current_exception());
+    }
 }
 
 void TMainForm::FormDestroy(TObject*)
@@ -533,6 +594,11 @@ void FreeApplicationObjects()
 
 bool StartOrderEntry()
 {
+    // The platform read the user's regional settings as the application started.
+    GetFormatSettings();
+    Starting = true;
+    WaitingReports().clear();
+
     auto* splash = new TSplashForm;
     splash->show();
     // A window system maps the window a little later; painting before that shows nothing.
@@ -556,10 +622,33 @@ bool StartOrderEntry()
     // Gone before any error box: a splash kept on top could hide the box.
     splash->hide();
     delete splash;
+    Starting = false;
     Step(QStringLiteral("SplashGone"));
+    ReportWaiting();
     if (failure) {
         Application->Guard([&] { std::rethrow_exception(failure); });
         return false;
     }
     return true;
+}
+
+int RunOrderEntry()
+{
+    // Closing the main window ends the program, whatever other window is still open.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    SessionEnded = false;
+    CatchTerminationSignals(CloseForSessionEnd);
+
+    int result = 1;
+    if (StartOrderEntry()) {
+        result = 0;
+        if (!SessionEnded) {
+            MainForm->OnClose = [](TObject*, TCloseAction&) { QCoreApplication::exit(0); };
+            MainForm->show();
+            result = QCoreApplication::exec();
+        }
+    }
+    FreeApplicationObjects();
+    CatchTerminationSignals(nullptr);
+    return result;
 }

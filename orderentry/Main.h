@@ -91,10 +91,21 @@ void CreateApplicationObjects();
 // Frees the application's objects, last created first, and clears their instances.
 void FreeApplicationObjects();
 
-// The program's start before the event loop: splash shown and painted, title and help
-// file, the application's objects, splash destroyed. False when a failure was
-// reported to the user; the program must then end without showing the main window.
+// The program's start before the event loop: the user's date, number and currency
+// formats taken from the system locale, splash shown and painted, title and help file,
+// the application's objects, splash destroyed. False when a failure was reported to
+// the user; the program must then end without showing the main window. A failure that
+// need not stop the start (the report writer's connection file) is reported once the
+// splash has gone, and the start goes on.
 bool StartOrderEntry();
+
+// The program's whole run once the application object exists: the start, the main
+// window and the event loop until it closes, then the application's objects freed
+// (the connection closes and its scratch files go). The end of the session, SIGTERM
+// (shutdown) or SIGHUP (logout), closes the main window as the user would; one that
+// comes during the start ends the program as soon as the start is over. Returns the
+// program's exit code.
+int RunOrderEntry();
 
 // Told each step of StartOrderEntry by name ("Splash", "VornData", "MainForm",
 // "AboutBox", ..., "SplashGone"), so the order can be followed from outside.

@@ -15,7 +15,7 @@ set_target_properties(vornapp_forms PROPERTIES AUTOUIC ON)
 target_include_directories(vornapp_forms PUBLIC
   ${CMAKE_CURRENT_SOURCE_DIR}
   ${CMAKE_CURRENT_BINARY_DIR}/vornapp_forms_autogen/include)
-target_link_libraries(vornapp_forms PUBLIC datamod platform_widgets platform_data Qt6::Widgets)
+target_link_libraries(vornapp_forms PUBLIC datamod platform_widgets platform_data platform_core_locale Qt6::Widgets)
 qt_add_resources(vornapp_forms vornapp_images PREFIX "/" FILES ${VORNAPP_IMAGES})
 
 # The help file lies beside the program, where Application looks for "VORNAPP.HLP".
@@ -39,6 +39,9 @@ quorvale_test(main_form_test tests/main_form_test.cpp tests/main_fixture.cpp tes
 target_compile_definitions(main_form_test PRIVATE
   VORNAPP_HELP_FILE="${CMAKE_CURRENT_SOURCE_DIR}/help/VORNAPP.html")
 quorvale_test(main_storage_fb_test tests/main_storage_fb_test.cpp tests/main_fixture.cpp tests/main_fixture.h
-  LIBS vornapp_forms vorndata_lib LABELS firebird)
+  LIBS vornapp_forms vorndata_lib testsupport LABELS firebird)
 quorvale_test(startup_test tests/startup_test.cpp tests/main_fixture.cpp tests/main_fixture.h
   LIBS vornapp_forms vorndata_lib)
+# The program itself is started, to end it by a signal.
+target_compile_definitions(startup_test PRIVATE VORNAPP_PROGRAM="$<TARGET_FILE:Vornapp>")
+add_dependencies(startup_test Vornapp)

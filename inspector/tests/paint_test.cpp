@@ -3,9 +3,13 @@
 // scroll bar range and thumb, IntegralHeight, value hints, and partial repaints.
 #include "scopefixture.h"
 
+#include "exceptions.h"
+
 #include <QHelpEvent>
+#include <QPaintEngine>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -38,6 +42,61 @@ std::string ManyRowsObject()
     for (int I = 0; I < 11; ++I)
         Text += "<T>t</T>";
     return Text + "</R>";
+}
+
+// A paint device that keeps the texts handed to it: how much a painter was asked
+// to lay out, whatever reaches the pixels.
+class TTextRecorder : public QPaintDevice {
+public:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& Item) override
+        {
+            Texts << Item.text();
+            Longest = std::max(Longest, Item.text().size());
+        }
+        Type type() const override { return QPaintEngine::User; }
+        QStringList Texts;
+        qsizetype Longest = 0;
+    };
+
+    QPaintEngine* paintEngine() const override { return &FEngine; }
+    Engine& Recorded() { return FEngine; }
+
+protected:
+    int metric(PaintDeviceMetric Metric) const override
+    {
+        switch (Metric) {
+        case PdmWidth: return 1000;
+        case PdmHeight: return 400;
+        case PdmWidthMM: return 264;
+        case PdmHeightMM: return 106;
+        case PdmDepth: return 32;
+        case PdmNumColors: return INT_MAX;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        default: return 96;
+        }
+    }
+
+private:
+    mutable Engine FEngine;
+};
+
+// The windows on screen that look like a value hint: tool-tip windows.
+QList<QWidget*> HintWindows()
+{
+    QList<QWidget*> Result;
+    for (QWidget* W : QApplication::topLevelWidgets())
+        if (W->isVisible() && W->windowType() == Qt::ToolTip)
+            Result << W;
+    return Result;
 }
 
 } // namespace
@@ -116,6 +175,40 @@ private slots:
         QCOMPARE(Ins.Middle(), 120);
         QCOMPARE(Ins.FRowHeight, 0);
         QCOMPARE(Ins.VisibleRowCount(), Ins.FRowCount);
+    }
+
+    void splitFitsTheShownSize()
+    {
+        // quillpad assigns the node while the control still has its construction
+        // size (200 wide); the split is fitted again once the window is shown.
+        const QString Caption = "Company name and more";
+        const std::string Schema = "<xsd:schema><xsd:element name=\"R\"><xsd:complexType><xsd:sequence>"
+                                   "<xsd:element name=\"N\" type=\"xsd:string\"><xsd:annotation><xsd:documentation>" +
+                                   Caption.toStdString() +
+                                   "</xsd:documentation></xsd:annotation></xsd:element>"
+                                   "</xsd:sequence></xsd:complexType></xsd:element></xsd:schema>";
+        std::unique_ptr<TXMLNode> S(new TXMLNode(Schema, false, nullptr));
+        std::unique_ptr<TXMLNode> X(new TXMLNode("<R><N>v</N></R>", false, nullptr));
+        QWidget Host;
+        auto* Layout = new QVBoxLayout(&Host);
+        auto* Ins = new TNodescope;
+        Layout->addWidget(Ins);
+        const int Need = QFontMetrics(Ins->font()).horizontalAdvance(Caption) + 20;
+        QVERIFY(Need > Ins->width() / 2);
+        Ins->SchemaNode = S->Child(0);
+        Ins->SetNode(X.get());
+        QCOMPARE(Ins->Middle(), Ins->width() / 2);
+        Host.resize(4 * Need, 300);
+        Host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Host));
+        QVERIFY(Ins->width() / 2 > Need);
+        QCOMPARE(Ins->Middle(), Need);
+        // Once shown, the split is the user's: a resize only re-clamps it.
+        Ins->SetMiddle(Need + 40);
+        Host.resize(4 * Need + 50, 300);
+        QCoreApplication::processEvents();
+        QCOMPARE(Ins->Middle(), Need + 40);
+        Ins->SetNode(nullptr);
     }
 
     void noRowsPaintsBackgroundAndSplitAt32()
@@ -203,6 +296,56 @@ private slots:
         QCOMPARE(Pixel(F.Ins.get(), Bx, rCount * H + (H - 9) / 2), Hex(Back));
     }
 
+    void longValuesPaintOnlyWhatTheCellShows()
+    {
+        // A value of a megabyte is painted as the part the cell can show.
+        ScopeFixture F;
+        const std::string Long = std::string(1 << 20, 'w') + "end";
+        F.Object->Child(rNote)->SetText(Long);
+        TXMLPropEditor* Note = F.Ins->FRows->Rows(rNote)->Editor.get();
+        const QRect Cell(0, 0, 300, F.H() - 1);
+        TTextRecorder Device;
+        {
+            QPainter P(&Device);
+            P.setFont(F.Ins->font());
+            Note->DrawValue(&P, Cell, false);
+        }
+        QVERIFY(!Device.Recorded().Texts.isEmpty());
+        QVERIFY(Device.Recorded().Longest > 0);
+        QVERIFY(Device.Recorded().Longest <= Cell.width() + 1);
+        QVERIFY(Device.Recorded().Texts.join(QString()).startsWith("www"));
+        // The pixels are those of the whole value: the cell is full of it.
+        auto Render = [&](const std::string& Value) {
+            QImage Image(Cell.size(), QImage::Format_RGB32);
+            Image.fill(Qt::white);
+            QPainter P(&Image);
+            P.setFont(F.Ins->font());
+            P.setBrush(Qt::white);
+            F.Object->Child(rNote)->SetText(Value);
+            Note->DrawValue(&P, Cell, false);
+            return Image;
+        };
+        QCOMPARE(Render(Long), Render(std::string(Cell.width(), 'w')));
+
+        // The whole control, with the long row on screen and selected.
+        F.Object->Child(rNote)->SetText(Long);
+        F.Ins->viewport()->update();
+        TTextRecorder Screen;
+        F.Ins->viewport()->render(&Screen);
+        QVERIFY(!Screen.Recorded().Texts.isEmpty());
+        QVERIFY(Screen.Recorded().Longest <= F.Ins->ClientWidth() + 1);
+        F.Ins->SelectRow(rNote);
+        TTextRecorder Selected;
+        F.Ins->render(&Selected);
+        QVERIFY(Selected.Recorded().Longest <= 4096);
+
+        // The hint lays out no more than a screen can show either.
+        THintInfo Info;
+        QVERIFY(F.Ins->GetValueHint(QPoint(F.Ins->Middle() + 10, rNote * F.H() + 2), Info));
+        QVERIFY(Info.HintStr.size() < 10000);
+        QVERIFY(Info.HintStr.startsWith("www"));
+    }
+
     void captionsWithoutNewButtons()
     {
         ScopeFixture F;
@@ -235,6 +378,32 @@ private slots:
         QCOMPARE(Painted.size(), std::min(F.Ins->FRowCount, F.Ins->ClientHeight() / H + 1));
         // The handler's background is used.
         QCOMPARE(Pixel(F.Ins.get(), F.Ins->Middle() - 2, 0), Hex(QColor(0xFF, 0, 0)));
+    }
+
+    void paintingErrorLeavesTheRestInTheBackground()
+    {
+        ScopeFixture F;
+        TMessageRecorder Boxes;
+        const QColor Back(0xA0, 0xB0, 0xC0);
+        F.Ins->SetColor(0x00C0B0A0);
+        F.Ins->SelectRow(rName);
+        F.Ins->OnDrawProperty = [&](TNodescope*, int Row, TXSDSchemaEditor*, QFont&, TColor&) {
+            if (Row == rCount)
+                throw Exception("row cannot be drawn");
+        };
+        const QImage Image = F.Ins->viewport()->grab().toImage();
+        const int H = F.H();
+        // The rows before the failing one are painted; from it on, the background.
+        QCOMPARE(QColor(Image.pixel(F.Ins->Middle() - 2, rSince * H + H - 1)),
+                 ColorToQColor(TNodescope::DarkenColor(0x00C0B0A0)));
+        for (int Row : {int(rCount), int(rRate), int(rNote)})
+            for (int X : {2, F.Ins->Middle() + 20, F.Ins->ClientWidth() - 2})
+                QCOMPARE(QColor(Image.pixel(X, Row * H + H / 2)), Back);
+        QCOMPARE(QColor(Image.pixel(10, Image.height() - 2)), Back);
+        // The error is shown once, not at every repaint.
+        F.Ins->viewport()->grab();
+        QCOMPARE(int(Boxes.Requests.size()), 1);
+        F.Ins->OnDrawProperty = nullptr;
     }
 
     void scrollBarFollowsRowsAndThumb()
@@ -306,15 +475,47 @@ private slots:
         const QRect Cell = F.Ins->ValueRect(rNote);
         QCOMPARE(Info.CursorRect, Cell.adjusted(0, 0, 0, 1));
         QCOMPARE(Info.HintPos, F.Ins->viewport()->mapToGlobal(QPoint(Cell.left() - 1, Cell.top() - 2)));
-        // The tooltip event shows the whole value over the cell.
+        // The tooltip event shows the whole value over the cell: the hint window's
+        // corner is the hint position, not below the pointer.
         QHelpEvent Help(QEvent::ToolTip, InNote, F.Ins->viewport()->mapToGlobal(InNote));
         QApplication::sendEvent(F.Ins->viewport(), &Help);
-        QVERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QString::fromStdString(Long));
-        QToolTip::hideText();
+        QCOMPARE(HintWindows().size(), 1);
+        QWidget* Hint = HintWindows().first();
+        QCOMPARE(Hint->geometry().topLeft(), Info.HintPos);
+        QVERIFY(Hint->geometry().contains(F.Ins->viewport()->mapToGlobal(InNote)));
+        QVERIFY(Hint->height() < 2 * H);
+        auto* Label = qobject_cast<QLabel*>(Hint);
+        QVERIFY(Label);
+        QCOMPARE(Label->text(), QString::fromStdString(Long));
+        // Leaving the cell hides it.
+        QMouseEvent Move(QEvent::MouseMove, QPointF(InNote.x(), (rNote - 1) * H + 2),
+                         F.Ins->viewport()->mapToGlobal(QPointF(InNote.x(), (rNote - 1) * H + 2)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(F.Ins->viewport(), &Move);
+        QVERIFY(HintWindows().isEmpty());
         F.Object->Child(rNote)->SetText("a\nb");
         QVERIFY(F.Ins->GetValueHint(InNote, Info));
         QCOMPARE(Hints, 3);
+        // A value that looks like markup is shown as it is.
+        F.Object->Child(rNote)->SetText("<b>" + std::string(100, 'w') + "</b>");
+        QApplication::sendEvent(F.Ins->viewport(), &Help);
+        QCOMPARE(qobject_cast<QLabel*>(HintWindows().value(0))->textFormat(), Qt::PlainText);
+        F.Ins->HideHint();
+
+        // A complex row whose summary does not fit shows it in a hint.
+        F.Ins->OnHint = nullptr;
+        const int W = QFontMetrics(F.Ins->font()).horizontalAdvance("(Main, (48.3), Linz)");
+        F.Ins->resize(F.Ins->width() - F.Ins->ClientWidth() + F.Ins->Middle() + W / 2, F.Ins->height());
+        QCoreApplication::processEvents();
+        const QPoint InAddress(F.Ins->Middle() + 10, rAddress * H + 2);
+        QVERIFY(F.Ins->GetValueHint(InAddress, Info));
+        QCOMPARE(Info.HintStr, QString("(Main, (48.3), Linz)"));
+        QHelpEvent OnAddress(QEvent::ToolTip, InAddress, F.Ins->viewport()->mapToGlobal(InAddress));
+        QApplication::sendEvent(F.Ins->viewport(), &OnAddress);
+        QCOMPARE(HintWindows().size(), 1);
+        QCOMPARE(qobject_cast<QLabel*>(HintWindows().first())->text(), QString("(Main, (48.3), Linz)"));
+        QCOMPARE(HintWindows().first()->geometry().topLeft(), Info.HintPos);
+        F.Ins->HideHint();
         // Below the last row there is no hint.
         QVERIFY(!F.Ins->GetValueHint(QPoint(F.Ins->Middle() + 10, F.Ins->FRowCount * H + 2), Info));
     }

@@ -1,6 +1,8 @@
 // quillpad end to end in a temporary folder: the first run writes the default
 // object, an edit made in the control survives a restart, a broken object gives way
-// to the default without a word, and a failed save keeps the old file and says so.
+// to the default without a word (kept aside in object.xml.bak), a faulty schema never
+// costs the user's object, a read-only folder still takes the save, and a failed save
+// keeps the old file and says so.
 #include "Unit1.h"
 
 #include "exceptions.h"
@@ -12,7 +14,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
+
+QByteArray Bytes(const QString& File)
+{
+    QFile F(File);
+    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<missing>");
+}
 
 QString Read(const QString& File)
 {
@@ -34,6 +44,46 @@ int RowNamed(TNodescope* Ins, const std::string& Name)
             return I;
     return -1;
 }
+
+// The shipped schema with one declaration made faulty for row building.
+QByteArray FaultySchema(const QByteArray& Fault)
+{
+    QByteArray Schema = Bytes(QUILLPAD_SCHEME);
+    const QByteArray Name = "<xsd:element name=\"Name\" default=\"Quorvale Trading Ltd.\">";
+    const QByteArray Employees = "<xsd:element name=\"Employees\" type=\"xsd:integer\" default=\"12\">";
+    QByteArray Faulty;
+    if (Fault == "minOccurs") {
+        Faulty = "<xsd:element name=\"Employees\" type=\"xsd:integer\" default=\"12\" minOccurs=\"many\">";
+    } else if (Fault == "ref") {
+        // A required reference to a declaration the schema does not have.
+        Faulty = "<xsd:element ref=\"NoSuchDeclaration\"/>\n    " + Employees;
+    } else {
+        // An optional one, which the object holds.
+        Faulty = "<xsd:element ref=\"NoSuchDeclaration\" minOccurs=\"0\"/>\n    " + Name;
+    }
+    Schema.replace(Fault == "ref held" ? Name : Employees, Faulty);
+    Q_ASSERT(Schema.contains("NoSuchDeclaration") || Schema.contains("many"));
+    return Schema;
+}
+
+// Permission bits bind root only through another effective user: while one of these
+// lives, a test run as root acts as "nobody" (and an ordinary user acts as itself).
+struct AsOrdinaryUser {
+    bool Switched = false;
+    AsOrdinaryUser()
+    {
+        if (geteuid() == 0)
+            Switched = setegid(65534) == 0 && seteuid(65534) == 0;
+    }
+    ~AsOrdinaryUser()
+    {
+        if (Switched) {
+            QVERIFY(seteuid(0) == 0);
+            QVERIFY(setegid(0) == 0);
+        }
+    }
+    bool Ok() const { return geteuid() != 0; }
+};
 
 // One run of the program's window: created, shown, and destroyed at scope end.
 struct Run {
@@ -150,6 +200,149 @@ private slots:
         QVERIFY(Read(Object()).contains("<Name>Quorvale Trading Ltd.</Name>"));
         // The unreadable file is kept aside rather than lost.
         QCOMPARE(Read(Object() + ".bak"), QString("<LegalCustomer><Name>half</Wrong>"));
+    }
+
+    void brokenObjectReplacesAnOlderBackup()
+    {
+        TMessageRecorder Boxes;
+        Write(Object() + ".bak", "<LegalCustomer><Name>older backup</Name></LegalCustomer>");
+        const QByteArray Broken = "<LegalCustomer><Name>newly broken</Wrong>";
+        Write(Object(), Broken);
+        {
+            Run R;
+        }
+        QCOMPARE(Bytes(Object() + ".bak"), Broken);
+        QVERIFY(Read(Object()).contains("<Name>Quorvale Trading Ltd.</Name>"));
+        // The next run reads the default instance fine: the backup of the broken
+        // object is not overwritten by it.
+        {
+            Run R;
+        }
+        QCOMPARE(Bytes(Object() + ".bak"), Broken);
+        QVERIFY(Boxes.Requests.empty());
+        QCOMPARE(QDir(Folder.path()).entryList(QDir::Files).size(), 3);  // no temporary left over
+    }
+
+    void schemaFaultLeavesTheObjectAlone_data()
+    {
+        QTest::addColumn<QByteArray>("Fault");
+        QTest::addColumn<QByteArray>("Held");
+        QTest::addColumn<QString>("Says");
+        QTest::newRow("non-numeric minOccurs") << QByteArray("minOccurs") << QByteArray()
+                                               << QString("'many' is not a valid integer value");
+        // The message is the one the default instance of the reference gives (Part 3.2).
+        QTest::newRow("missing declaration") << QByteArray("ref") << QByteArray() << QString();
+        QTest::newRow("missing declaration held") << QByteArray("ref held")
+                                                  << QByteArray("\t<NoSuchDeclaration>x</NoSuchDeclaration>\n")
+                                                  << QString("referenced type NoSuchDeclaration not found");
+    }
+
+    void schemaFaultLeavesTheObjectAlone()
+    {
+        QFETCH(QByteArray, Fault);
+        QFETCH(QByteArray, Held);
+        QFETCH(QString, Says);
+        TMessageRecorder Boxes;
+        // The user's object, valid, in the user's own layout.
+        const QByteArray Mine = "<LegalCustomer>\n" + Held + "\t<Name>Brightwater AG</Name>\n\t<Employees>250</Employees>\n"
+                                "\t<Address><City>Graz</City></Address>\n</LegalCustomer>\n";
+        const QByteArray Backup = "<LegalCustomer><Name>an older backup</Name></LegalCustomer>";
+        Write(Object(), Mine);
+        Write(Object() + ".bak", Backup);
+        Write(Folder.filePath("scheme.xsd"), FaultySchema(Fault));
+        for (int Pass = 1; Pass <= 2; ++Pass) {
+            bool Shown = true;
+            {
+                Run R;
+                Shown = R.Ins()->Node() != nullptr || R.Ins()->FRowCount != 0;
+            }
+            QCOMPARE(Bytes(Object()), Mine);
+            QCOMPARE(Bytes(Object() + ".bak"), Backup);
+            // Nothing was shown rather than a default instance in the object's place.
+            QVERIFY(!Shown);
+            QCOMPARE(int(Boxes.Requests.size()), Pass);
+            QCOMPARE(Boxes.Requests.back().Type, mtError);
+            QVERIFY2(Says.isEmpty() || Boxes.Requests.back().Text.contains(Says), qPrintable(Boxes.Requests.back().Text));
+            QVERIFY2(Boxes.Requests.back().Text.contains("object.xml"), qPrintable(Boxes.Requests.back().Text));
+        }
+        QCOMPARE(QDir(Folder.path()).entryList(QDir::Files).size(), 3);
+
+        // Without an object the fault is reported too, and no default object is written.
+        QFile::remove(Object());
+        {
+            Run R;
+            QVERIFY(R.Ins()->Node() == nullptr);
+        }
+        QVERIFY(!QFile::exists(Object()));
+        QCOMPARE(Bytes(Object() + ".bak"), Backup);
+        QCOMPARE(int(Boxes.Requests.size()), 3);
+    }
+
+    void readOnlyFolderTakesTheSaveInPlace()
+    {
+        TMessageRecorder Boxes;
+        const QString Locked = Folder.filePath("locked");
+        QVERIFY(QDir().mkpath(Locked));
+        const QString File = Locked + "/object.xml";
+        Write(File, "<LegalCustomer Number=\"K1\"><Name>Old</Name></LegalCustomer>");
+        QVERIFY(QFile::copy(QUILLPAD_SCHEME, Locked + "/scheme.xsd"));
+        // The folder lets everyone in but nobody create a file; the object stays writable.
+        const auto Open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                          QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(Folder.path(), Open));
+        QVERIFY(QFile::setPermissions(File, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
+                                                QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(QFile::setPermissions(Locked, Open & ~QFile::WriteOwner));
+        const auto Unlock = qScopeGuard([&] { QFile::setPermissions(Locked, Open); });
+        TForm1::SetDataFolder(Locked.toStdString());
+        {
+            AsOrdinaryUser User;
+            if (!User.Ok())
+                QSKIP("no other user to act as");
+            QFile Probe(Locked + "/probe");
+            if (Probe.open(QIODevice::WriteOnly)) {
+                Probe.remove();
+                QSKIP("the folder still takes new files");
+            }
+            {
+                Run R;
+                const int Row = RowNamed(R.Ins(), "Company name");
+                R.Ins()->SelectRow(Row);
+                TZInplaceEdit* Edit = R.Ins()->FInplaceEdit;
+                Edit->setFocus();
+                Edit->selectAll();
+                QTest::keyClicks(Edit, "Saved in place");
+                QTest::keyClick(Edit, Qt::Key_Return);
+            }
+            QVERIFY2(Boxes.Requests.empty(), Boxes.Requests.empty() ? "" : qPrintable(Boxes.Requests[0].Text));
+            QVERIFY(Read(File).contains("<Name>Saved in place</Name>"));
+            QVERIFY(Read(File).contains("Number=\"K1\""));
+            QCOMPARE(QDir(Locked).entryList(QDir::Files).size(), 2);
+            // Shorter text leaves nothing of the longer old one behind.
+            SaveFileAtomically("<a/>", File.toStdString());
+            QCOMPARE(Bytes(File), QByteArray("<a/>"));
+        }
+        // A read-only object in that folder cannot be saved either way, and the
+        // message says that the in-place write was tried too.
+        QVERIFY(QFile::setPermissions(File, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        {
+            AsOrdinaryUser User;
+            QVERIFY(User.Ok());
+            try {
+                SaveFileAtomically("<b/>", File.toStdString());
+                QFAIL("saved over a read-only file in a read-only folder");
+            } catch (const EFCreateError& E) {
+                const QString Text = QString::fromStdString(E.Message);
+                QVERIFY2(Text.startsWith("Cannot create file \"" + File + "\"."), qPrintable(Text));
+                QVERIFY2(Text.contains("temporary file"), qPrintable(Text));
+                QVERIFY2(Text.contains("in place"), qPrintable(Text));
+            }
+            QCOMPARE(Bytes(File), QByteArray("<a/>"));
+            // A new file cannot be made in such a folder at all.
+            QVERIFY_THROWS_EXCEPTION(EFCreateError, SaveFileAtomically("<c/>", (Locked + "/new.xml").toStdString()));
+            QVERIFY(!QFile::exists(Locked + "/new.xml"));
+        }
+        TForm1::SetDataFolder(Folder.path().toStdString());
     }
 
     void failedSaveKeepsTheOldFileAndSaysSo()

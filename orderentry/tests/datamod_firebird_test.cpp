@@ -30,7 +30,7 @@ class DataModFirebirdTest : public QObject {
 private slots:
     void init()
     {
-        DATAMOD_REQUIRE_SERVER();
+        REQUIRE_TEST_SERVER();
         savedAppFolder = AppFolder;
         store = std::make_unique<DataModStore>(true);
         AppFolder = store->AppDir.toStdString();
@@ -138,6 +138,22 @@ private slots:
         QCOMPARE(store->Number("SELECT NewKey FROM NEXTORD"), next + 1);
     }
 
+    void aLoginInTheServerAliasWinsOverTheBuiltInOne()
+    {
+        vd = std::make_unique<TVornData>(); // the fixture's alias holds the server's login
+        QVERIFY(vd->Database->IsSQLBased());
+        const QString aliases = QString("[RIGHT]\nDRIVER=INTRBASE\nSERVER NAME=%1\nPASSWORD=%2\n"
+                                        "[WRONG]\nDRIVER=INTRBASE\nSERVER NAME=%1\nPASSWORD=not-the-password\n")
+                                    .arg(store->ServerName, TestServerPassword());
+        store->WriteConfig(aliases);
+        vd->Database->Params = QStringList{"USER NAME=sysdba", "PASSWORD=not-the-password"};
+        vd->SwitchAlias("RIGHT");
+        QVERIFY(vd->Database->Connected());
+        vd->Database->Params = QStringList{"USER NAME=sysdba", "PASSWORD=" + TestServerPassword()};
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, vd->SwitchAlias("WRONG"));
+        QVERIFY(!vd->Database->Connected());
+    }
+
     void switchingBetweenLocalDataAndTheServer()
     {
         // Local tables beside the server file in the same data folder.
@@ -148,6 +164,11 @@ private slots:
         vd = std::make_unique<TVornData>();
         QVERIFY(!vd->Database->IsSQLBased());
         QVERIFY(!Session.IsAlias("DEZAZAV"));
+        // The alias the data module adds names the file on this machine's server, where the
+        // built-in login applies; stand the tests' server and its password in for them.
+        QCOMPARE(vd->Database->Params, (QStringList{"USER NAME=sysdba", "PASSWORD=keelboard"}));
+        TTestServerAsLocal testServer;
+        vd->Database->Params = QStringList{"USER NAME=sysdba", "PASSWORD=" + TestServerPassword()};
 
         vd->OpenRemoteData();
         QVERIFY(vd->Database->Connected());

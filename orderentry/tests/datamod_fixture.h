@@ -1,7 +1,8 @@
 // Scratch order databases for the data module's tests: the sample database in a
 // temporary folder laid out as the program expects it (<root>/DATA beside
-// <root>/bin/app, the executable's folder), or a scratch database on the local
-// Firebird server; an engine configuration naming it under the alias "DBDEMOS".
+// <root>/bin/app, the executable's folder), or a scratch database on the tests'
+// Firebird server (testsupport/testserver.h); an engine configuration naming it under
+// the alias "DBDEMOS", with the server's login, which wins over the data module's own.
 // A few rows with known values are added so that the rules can be checked exactly.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include "localstore.h"
 #include "messages.h"
 #include "strs.h"
+#include "testsupport/testserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,23 +32,9 @@ constexpr double kPartA = 9001, kPartB = 9002;
 constexpr double kCustTaxed = 9001, kCustBare = 9002, kCustOther = 9003;
 constexpr int kEmp = 9001;
 
-inline bool FirebirdMissing()
-{
-    return !ServerAnswers("127.0.0.1", 3050);
-}
-
-// QSKIP and QFAIL end only the test function they are written in, hence a macro.
-#define DATAMOD_REQUIRE_SERVER()                                                                                    \
-    do {                                                                                                           \
-        if (FirebirdMissing()) {                                                                                   \
-            if (!qEnvironmentVariableIsEmpty("CI"))                                                                \
-                QFAIL("No Firebird server answers on 127.0.0.1:3050 (required when CI is set)");                   \
-            QSKIP("No Firebird server answers on 127.0.0.1:3050; start one with scripts/firebird-server");          \
-        }                                                                                                          \
-    } while (0)
-
 struct DataModStore {
     bool Firebird;
+    // Server data lies where both the server and the tests reach the files.
     QTemporaryDir Dir;
     QString Root;       // <root>: holds DATA and bin/app
     QString DataFolder; // <root>/DATA
@@ -55,7 +43,8 @@ struct DataModStore {
     QString ServerName; // host:path of the server database
     bool Created = false;
 
-    explicit DataModStore(bool firebird, int orders = 12) : Firebird(firebird)
+    explicit DataModStore(bool firebird, int orders = 12)
+        : Firebird(firebird), Dir((firebird ? TestServerFolder() : QDir::tempPath()) + "/datamod-XXXXXX")
     {
         Root = Dir.path();
         DataFolder = Root + "/DATA";
@@ -65,21 +54,23 @@ struct DataModStore {
         vorndata::BuildOptions options;
         options.orders = orders;
         if (firebird) {
-            // The server writes the database file, so the folders must let it in.
+            // The server writes the database file; a shared one runs as a user of its own.
             const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
                 | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
             QFile::setPermissions(Root, open);
             QFile::setPermissions(DataFolder, open);
-            ServerName = "127.0.0.1:" + DataFolder + "/DEZAZAV.GDB";
+            ServerName = QString("%1/%2:%3/DEZAZAV.GDB").arg(TestServerHost()).arg(TestServerPort()).arg(DataFolder);
             vorndata::ServerLogin login;
             login.serverName = ServerName;
+            login.user = TestServerUser();
+            login.password = TestServerPassword();
             vorndata::BuildServer(login, options);
             Created = true;
         } else {
             vorndata::BuildLocal(DataFolder, options);
         }
         ConfigFile = Root + "/engine.ini";
-        WriteConfig(firebird ? "[DBDEMOS]\nDRIVER=INTRBASE\nSERVER NAME=" + ServerName + "\nUSER NAME=SYSDBA\n"
+        WriteConfig(firebird ? "[DBDEMOS]\nDRIVER=INTRBASE\nSERVER NAME=" + ServerName + "\n" + TestServerLogin()
                              : "[DBDEMOS]\nDRIVER=PARADOX\nPATH=" + DataFolder + "\n");
         AddKnownRows();
     }
@@ -90,7 +81,7 @@ struct DataModStore {
         Session.Reset();
         if (Created) {
             try {
-                DropServerDatabase(ServerName, "SYSDBA", "keelboard");
+                DropServerDatabase(ServerName, TestServerUser(), TestServerPassword());
             } catch (...) {
             }
         }
@@ -111,7 +102,7 @@ struct DataModStore {
     {
         db.DatabaseName = "CHECK";
         db.AliasName = "DBDEMOS";
-        db.Params = QStringList{"USER NAME=SYSDBA", "PASSWORD=keelboard"};
+        db.Params = QStringList{"USER NAME=" + TestServerUser(), "PASSWORD=" + TestServerPassword()};
         db.Open();
     }
 

@@ -24,7 +24,7 @@ private slots:
     void fourProgramsEnterFiftyOrdersEachAtOnce()
     {
         if (kFirebird)
-            DATAMOD_REQUIRE_SERVER();
+            REQUIRE_TEST_SERVER();
         constexpr int programs = 4, perProgram = 50;
         DataModStore store(kFirebird, 5);
         const double before = store.Number("SELECT NewKey FROM NEXTORD");

@@ -8,6 +8,7 @@
 
 #include "alias.h"
 #include "application.h"
+#include "exceptions.h"
 #include "formatsettings.h"
 #include "helpwindow.h"
 #include "messages.h"
@@ -249,6 +250,28 @@ private slots:
         QCOMPARE(text.count("Type="), 1);
         if (!before.isNull())
             QVERIFY2(text.startsWith("; written by hand\n[Other]\nList=x,y,z\n"), qPrintable(text));
+    }
+
+    void unwritableConnectionFileIsReportedAndTheWindowStays()
+    {
+        // The file only serves the external report writer: the main window is made all
+        // the same, and the failure is shown at once outside the program's start.
+        FreeApplicationObjects();
+        FBox->ForgetReportConnection();
+        QVERIFY(QDir().mkpath(TMainForm::ReportConnectionFileName()));
+        TMessageRecorder messages({}, mrOk);
+
+        CreateApplicationObjects();
+
+        QDir(TMainForm::ReportConnectionFileName()).removeRecursively();
+        QVERIFY(MainForm && AboutBox);
+        QCOMPARE(messages.Requests.size(), size_t(1));
+        QCOMPARE(messages.Requests[0].Type, mtError);
+        QCOMPARE(messages.Requests[0].Text,
+                 "Unable to write to " + QDir::toNativeSeparators(TMainForm::ReportConnectionFileName()));
+        // Only a file error is passed over: without its data module the window is not made.
+        FreeApplicationObjects();
+        QVERIFY_THROWS_EXCEPTION(Exception, TMainForm(nullptr));
     }
 
     void connectionFileKeepsItsBytes()

@@ -1,6 +1,5 @@
-// Switching the main window to remote data on a Firebird server and back. Needs a
-// server on 127.0.0.1:3050 with SYSDBA/keelboard (scripts/firebird-server); skips
-// without one unless CI is set.
+// Switching the main window to remote data on a Firebird server and back, on the
+// tests' server (testsupport/testserver.h); skips without one unless CI is set.
 #include "DataMod.h"
 #include "Main.h"
 #include "main_fixture.h"
@@ -10,6 +9,7 @@
 #include "builder.h"
 #include "fbclient.h"
 #include "messages.h"
+#include "testsupport/testserver.h"
 
 #include <QTest>
 
@@ -26,14 +26,12 @@ class MainStorageFbTest : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!ServerAnswers("127.0.0.1", 3050)) {
-            if (qEnvironmentVariableIsSet("CI"))
-                QFAIL("CI is set but no Firebird server answers on 127.0.0.1:3050 (scripts/firebird-server starts it)");
-            QSKIP("no Firebird server answers on 127.0.0.1:3050; run scripts/firebird-server to test remote data");
-        }
+        REQUIRE_TEST_SERVER();
         FBox = std::make_unique<TMainSandbox>();
         QVERIFY2(FBox->Valid(), "the sample data could not be built");
-        FLogin.serverName = QString("127.0.0.1:/tmp/vornapp-main-test-%1.fdb").arg(getpid());
+        FLogin.serverName = TestServerDatabase(QString("vornapp-main-test-%1.fdb").arg(getpid()));
+        FLogin.user = TestServerUser();
+        FLogin.password = TestServerPassword();
         vorndata::BuildOptions options;
         options.orders = 10;
         options.today = QDate(2024, 5, 17);
@@ -42,7 +40,7 @@ private slots:
         } catch (const std::exception& e) {
             QFAIL(e.what());
         }
-        FRemoteAlias = QString("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=%1\nUSER NAME=SYSDBA\n").arg(FLogin.serverName);
+        FRemoteAlias = QString("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=%1\n").arg(FLogin.serverName) + TestServerLogin();
         Application->Title = "Quorvale Order Entry";
     }
 

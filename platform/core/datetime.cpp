@@ -3,6 +3,7 @@
 #include "exceptions.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <sys/time.h>
 
@@ -108,6 +109,74 @@ int DayOfWeek(TDateTime value)
     // 30 December 1899 was a Saturday.
     long long d = static_cast<long long>(std::floor(value));
     return static_cast<int>(((d + 6) % 7 + 7) % 7) + 1;
+}
+
+std::string DateTimeToStoredText(TDateTime value)
+{
+    // The day is the whole part below the value, as the engines count it, so a
+    // time of day is always the positive fraction.
+    double days = std::floor(value);
+    long long ms = std::llround((value - days) * 86400000.0);
+    if (ms >= 86400000) {
+        days += 1;
+        ms -= 86400000;
+    }
+    int y, m, d;
+    DecodeDate(days, y, m, d);
+    char text[32];
+    int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, int(ms / 3600000),
+                          int(ms / 60000 % 60), int(ms / 1000 % 60));
+    if (ms % 1000 != 0)
+        std::snprintf(text + n, sizeof text - n, ".%03d", int(ms % 1000));
+    return text;
+}
+
+bool StoredTextToDateTime(const std::string& text, TDateTime& value)
+{
+    std::size_t from = text.find_first_not_of(" \t");
+    if (from == std::string::npos)
+        return false;
+    std::size_t to = text.find_last_not_of(" \t") + 1;
+    const char* s = text.data() + from;
+    const std::size_t n = to - from;
+    auto digits = [&](std::size_t at, std::size_t count, int& out) {
+        out = 0;
+        if (at + count > n)
+            return false;
+        for (std::size_t i = at; i < at + count; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+            out = out * 10 + (s[i] - '0');
+        }
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+    if (n < 10 || !digits(0, 4, y) || s[4] != '-' || !digits(5, 2, mo) || s[7] != '-' || !digits(8, 2, d))
+        return false;
+    if (n > 10) {
+        if ((s[10] != ' ' && s[10] != 'T') || n < 16 || !digits(11, 2, h) || s[13] != ':' || !digits(14, 2, mi))
+            return false;
+        if (n > 16 && (n < 19 || s[16] != ':' || !digits(17, 2, sec)))
+            return false;
+        if (n > 19) {
+            // Milliseconds: the first three digits of the fraction, padded on the right.
+            if (s[19] != '.' || n == 20)
+                return false;
+            for (std::size_t i = 20; i < n; ++i) {
+                if (s[i] < '0' || s[i] > '9')
+                    return false;
+                if (i < 23)
+                    ms = ms * 10 + (s[i] - '0');
+            }
+            for (std::size_t i = n; i < 23; ++i)
+                ms *= 10;
+        }
+    }
+    TDateTime date, time;
+    if (!TryEncodeDate(y, mo, d, date) || !TryEncodeTime(h, mi, sec, ms, time))
+        return false;
+    value = date + time;
+    return true;
 }
 
 TDateTime Date()

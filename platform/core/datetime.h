@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 using TDateTime = double;
 
@@ -21,6 +22,15 @@ bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 // 1 = Sunday ... 7 = Saturday.
 int DayOfWeek(TDateTime value);
+
+// The one text form of a date-time in local data, written by the engine and by the
+// tools that build data alike: "yyyy-MM-dd HH:mm:ss", with ".zzz" only when the
+// milliseconds are not zero. Shorter texts sort first, so text order is time order.
+std::string DateTimeToStoredText(TDateTime value);
+// Reads that form, a date alone, a time without seconds, and the older form
+// "yyyy-MM-ddTHH:mm:ss.zzz"; blanks around the text are ignored. False for anything
+// else, including a day the month does not have.
+bool StoredTextToDateTime(const std::string& text, TDateTime& value);
 
 // Today at midnight, and the current moment, in local time.
 TDateTime Date();

@@ -8,9 +8,11 @@
 //   DRIVER=INTRBASE
 //   SERVER NAME=localhost:/var/lib/firebird/3.0/data/DEZAZAV.GDB
 //   USER NAME=SYSDBA
+//   PASSWORD=the site's own
 //
 // One section per alias; keys are upper case and may hold blanks; values run to the end
-// of the line. Lines starting with ';' or '#' are comments. The file is
+// of the line. A server alias's USER NAME and PASSWORD are the login, before the
+// program's built-in one. Lines starting with ';' or '#' are comments. The file is
 // $VORN_ENGINE_CONFIG when set, otherwise "Quorvale/engine.ini" in the user's config
 // folder. Aliases added at run time live for this run only and are never written.
 #pragma once

@@ -108,7 +108,8 @@ TDatabase::TDatabase(QObject* owner)
     : QObject(owner)
 {
     static std::atomic<int> counter{0};
-    FConnName = QString("quorvale-db-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    FConnNo = ++counter;
+    FConnName = QString("quorvale-db-%1-%2").arg(QCoreApplication::applicationPid()).arg(FConnNo);
     AllDatabases().push_back(this);
 }
 
@@ -141,6 +142,12 @@ void TDatabase::Open()
         throw EDatabaseError("No alias named for database " + DatabaseName.toStdString());
     QString driver = Session.GetAliasDriverName(AliasName);
     QStringList aliasParams = Session.GetAliasParams(AliasName);
+    if (driver != "PARADOX" && driver != "INTRBASE")
+        throw EDatabaseError(
+            (driver.isEmpty() ? "Cannot open alias " + AliasName + ": it names no driver (PARADOX or INTRBASE)"
+                              : "Cannot open alias " + AliasName + ": unknown driver " + driver
+                                    + " (the drivers are PARADOX and INTRBASE)")
+                .toStdString());
     if (driver == "PARADOX") {
         QString folder = ParamValue(aliasParams, "PATH");
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -148,36 +155,55 @@ void TDatabase::Open()
         FDialect = dlSqlite;
         FFolder = QDir(folder).absolutePath();
         FFolderTables = LocalTables(FFolder);
-        // A real scratch file, not ":memory:": only then does SQLite commit a
-        // transaction over several attached files atomically.
-        FMainFile = QDir(QDir::tempPath()).filePath(FConnName + ".sqlite");
+        RecoverLocalFolder(FFolder);
+        // A real file, not ":memory:": only then does SQLite commit a transaction over
+        // several attached files atomically. A folder that refuses it is read-only data.
+        FMainFile = LocalMainFile(FFolder, FConnNo);
         QFile::remove(FMainFile);
+        QFile probe(FMainFile);
+        if (probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            probe.close();
+            LocalMainFilesInUse().insert(FMainFile);
+            FReadOnlyReason.clear();
+        } else {
+            FReadOnlyReason = probe.errorString().isEmpty() ? QString("read-only") : probe.errorString();
+            FMainFile.clear();
+        }
         FDb = QSqlDatabase::addDatabase("QSQLITE", FConnName);
-        FDb.setDatabaseName(FMainFile);
-        if (!FDb.open()) {
-            QString err = FDb.lastError().text();
+        FDb.setDatabaseName(FMainFile.isEmpty() ? QString(":memory:") : FMainFile);
+        bool opened = FDb.open();
+        QString err = FDb.lastError().text();
+        if (opened && ReadOnlyData()) {
+            // Belt and braces: nothing may start writing the table files half-way.
+            QSqlQuery q(FDb);
+            opened = q.exec("PRAGMA query_only = 1");
+            err = q.lastError().text();
+        }
+        if (!opened) {
             FDb = QSqlDatabase();
             QSqlDatabase::removeDatabase(FConnName);
+            if (!FMainFile.isEmpty()) {
+                QFile::remove(FMainFile);
+                LocalMainFilesInUse().remove(FMainFile);
+                FMainFile.clear();
+            }
             throw EDatabaseError("Cannot open local data: " + err.toStdString());
         }
     } else {
         FDialect = dlFirebird;
         FFolder.clear();
+        FReadOnlyReason.clear();
         QString serverName = ParamValue(aliasParams, "SERVER NAME");
-        QString user = ParamValue(Params, "USER NAME");
+        // A site's own login in its alias wins over the program's built-in one.
+        QString user = ParamValue(aliasParams, "USER NAME");
         if (user.isEmpty())
-            user = ParamValue(aliasParams, "USER NAME");
-        QString password = ParamValue(Params, "PASSWORD");
-        QString host, path;
-        int port;
-        SplitServerName(serverName, host, port, path);
-        // Fail at once with a plain message rather than the client's long timeout.
-        if (!ServerAnswers(host, port))
-            throw EDatabaseError("The database server is not running on " + host.toStdString() + ":" + std::to_string(port));
+            user = ParamValue(Params, "USER NAME");
+        QString password = ParamValue(aliasParams, "PASSWORD");
+        if (password.isEmpty())
+            password = ParamValue(Params, "PASSWORD");
+        const QString connectTo = ReachableServerName(serverName);
         FDb = QSqlDatabase::addDatabase("QIBASE", FConnName);
-        FDb.setHostName(host);
-        FDb.setPort(port);
-        FDb.setDatabaseName(path);
+        FDb.setDatabaseName(connectTo);
         FDb.setUserName(user);
         FDb.setPassword(password);
         FDb.setConnectOptions("ISC_DPB_LC_CTYPE=UTF8");
@@ -207,10 +233,21 @@ void TDatabase::Close()
     FDb.close();
     FDb = QSqlDatabase();
     QSqlDatabase::removeDatabase(FConnName);
-    if (!FMainFile.isEmpty())
+    if (!FMainFile.isEmpty()) {
         QFile::remove(FMainFile);
+        LocalMainFilesInUse().remove(FMainFile);
+    }
     FMainFile.clear();
+    FReadOnlyReason.clear();
     FOpen = false;
+}
+
+void TDatabase::CheckWritable() const
+{
+    if (FOpen && ReadOnlyData())
+        throw EDatabaseError(("Cannot save changes: the data folder " + QDir::toNativeSeparators(FFolder)
+                              + " cannot be written (" + FReadOnlyReason + ")")
+                                 .toStdString());
 }
 
 TSqlRunner& TDatabase::Runner()
@@ -264,6 +301,7 @@ void TDatabase::StartTransaction()
         throw EDatabaseError("Database " + DatabaseName.toStdString() + " is not open");
     if (FInTransaction)
         throw EDatabaseError("A transaction is already active");
+    CheckWritable();
     if (!FDb.transaction())
         throw EDatabaseError("Cannot start a transaction: " + FDb.lastError().text().toStdString());
     FInTransaction = true;
@@ -391,7 +429,7 @@ QVariant ToStorage(const QVariant& value, TFieldType type, TDialect dialect)
     case ftDateTime: {
         double v = value.toDouble();
         if (dialect == dlSqlite)
-            return DateTimeToIsoText(v);
+            return QString::fromStdString(DateTimeToStoredText(v));
         double days = std::floor(v);
         qint64 ms = qRound64((v - days) * 86400000.0);
         return QDateTime(QDate(1899, 12, 30).addDays(qint64(days)), QTime(0, 0)).addMSecs(ms);
@@ -415,7 +453,9 @@ QVariant FromStorage(const QVariant& value, TFieldType type)
         }
         if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong)
             return value.toDouble();
-        return IsoTextToDateTime(value.toString());
+        if (TDateTime v; StoredTextToDateTime(value.toString().toStdString(), v))
+            return v;
+        return QVariant();
     case ftFloat:
     case ftCurrency:
         return value.toDouble();

@@ -1,8 +1,9 @@
 // TDatabase: a connection under an alias. "PARADOX" aliases open local data (a folder of
-// SQLite table files attached into one connection whose main file is a scratch file, so
-// a transaction over several tables commits atomically through SQLite's super-journal);
-// "INTRBASE" aliases open a Firebird server database through QIBASE. Closing the
-// connection closes every dataset on it.
+// SQLite table files attached into one connection whose main file is an empty file of
+// its own in that folder, so a transaction over several tables commits atomically
+// through SQLite's super-journal, which must outlive a crash: see LocalMainFile);
+// "INTRBASE" aliases open a Firebird server database through QIBASE; any other driver
+// name is refused. Closing the connection closes every dataset on it.
 #pragma once
 
 #include "field.h"
@@ -38,7 +39,8 @@ public:
 
     QString DatabaseName;
     QString AliasName;
-    // "USER NAME=...", "PASSWORD=..."; they override the alias's own.
+    // "USER NAME=...", "PASSWORD=...": the login unless the alias names its own, so a
+    // site sets its password in the engine configuration without rebuilding.
     QStringList Params;
     bool LoginPrompt = false;
     TTransIsolation TransIsolation = tiReadCommitted;
@@ -51,6 +53,10 @@ public:
     TDialect Dialect() const { return FDialect; }
     // The folder of local data, empty for a server.
     QString LocalFolder() const { return FFolder; }
+    // Local data in a folder that refuses new files (read-only media or permissions):
+    // it is read as usual, and every write fails at once with a message saying so.
+    bool ReadOnlyData() const { return !FReadOnlyReason.isEmpty(); }
+    void CheckWritable() const;
 
     void StartTransaction();
     void Commit();
@@ -80,7 +86,9 @@ public:
 private:
     QSqlDatabase FDb;
     QString FConnName;
+    int FConnNo = 0;
     QString FMainFile;
+    QString FReadOnlyReason;
     QString FFolder;
     QStringList FFolderTables;
     QSet<QString> FAttached;

@@ -121,15 +121,9 @@ void TDataSet::Open()
             CreateDefaultFields();
         BindFields();
         FState = dsBrowse;
-        if (!FAllInMemory)
-            ResetWindow();
-        else {
-            LoadRows(FLoaded);
-            FLoaded.clear();
-            FCur = FWin.empty() ? -1 : 0;
-            FBof = true;
-            FEof = FWin.empty();
-        }
+        ++FGeneration;
+        FLookupCache.clear();
+        ResetWindow();
     } catch (...) {
         FState = dsInactive;
         try {
@@ -162,6 +156,8 @@ void TDataSet::Close()
     FCur = -1;
     FCache.clear();
     FCacheByIdentity.clear();
+    FLookupCache.clear();
+    ++FGeneration;
     try {
         InternalClose();
     } catch (...) {
@@ -179,7 +175,8 @@ void TDataSet::Close()
 
 void TDataSet::CreateDefaultFields()
 {
-    for (int i = 0; i < FColumns.size(); ++i) {
+    const int visible = FVisibleColumns < 0 ? int(FColumns.size()) : FVisibleColumns;
+    for (int i = 0; i < visible; ++i) {
         if (FColumns[i].compare("rowid", Qt::CaseInsensitive) == 0)
             continue;
         TField* f = new TField(this, FColumns[i], FColumnTypes[i] == ftUnknown ? ftString : FColumnTypes[i],
@@ -202,11 +199,13 @@ void TDataSet::SetColumns(const QStringList& names, const QVector<TFieldType>& t
     FColumns = names;
     FColumnTypes = types;
     FColumnSizes = sizes;
+    FVisibleColumns = -1;
 }
 
 int TDataSet::ColumnIndex(const QString& name) const
 {
-    for (int i = 0; i < FColumns.size(); ++i)
+    const int visible = FVisibleColumns < 0 ? int(FColumns.size()) : FVisibleColumns;
+    for (int i = 0; i < visible; ++i)
         if (FColumns[i].compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return i;
     return -1;
@@ -259,14 +258,9 @@ void TDataSet::CalculateFields(TRec& rec)
     FCalcRec = &rec;
     FState = dsCalcFields;
     try {
-        for (TField* f : FFields) {
-            if (f->FFieldKind != fkLookup || !f->LookupDataSet || !f->LookupDataSet->Active())
-                continue;
-            QVariantList keys;
-            for (const QString& k : f->KeyFields.split(';', Qt::SkipEmptyParts))
-                keys << FieldByName(k)->Value();
-            rec.Calc[f->FSlot] = f->LookupDataSet->Lookup(f->LookupKeyFields, keys, f->LookupResultField);
-        }
+        for (TField* f : FFields)
+            if (f->FFieldKind == fkLookup && f->LookupDataSet && f->LookupDataSet->Active())
+                rec.Calc[f->FSlot] = LookupResult(f);
         if (OnCalcFields)
             OnCalcFields(this);
     } catch (...) {
@@ -317,7 +311,7 @@ int TDataSet::CompareKeys(const QVector<QVariant>& a, const QVector<QVariant>& b
 {
     for (int i = 0; i < a.size() && i < b.size(); ++i)
         if (int c = CompareValues(a[i], b[i]))
-            return c;
+            return FOrderDesc.value(i) ? -c : c;
     return 0;
 }
 
@@ -360,22 +354,15 @@ void TDataSet::WriteChange(TSqlRunner&, TUpdateKind, const QVector<QVariant>&, c
 }
 TSqlRunner* TDataSet::Runner() { return &Database()->Runner(); }
 
-void TDataSet::LoadRows(const QVector<QVector<QVariant>>& all)
-{
-    FWin.clear();
-    for (const auto& r : all)
-        FWin.push_back(MakeRec(r, -1));
-    FWinAtStart = FWinAtEnd = true;
-}
-
 // Reads the next page beyond the window's end (or start), or from the given key.
 // Stored rows that a cached change replaces are skipped; cached rows that fall in the
 // page's range are merged in by key.
 bool TDataSet::FetchMore(bool forward, const QVector<QVariant>* startKey, bool inclusive)
 {
-    if (FAllInMemory || (!startKey && (forward ? FWinAtEnd : FWinAtStart))) {
+    if (!startKey && (forward ? FWinAtEnd : FWinAtStart))
         return false;
-    }
+    // Lookups of the records read before may be stale by now.
+    FLookupCache.clear();
     QVector<QVariant> k;
     const QVector<QVariant>* key = nullptr;
     if (startKey) {
@@ -455,23 +442,13 @@ void TDataSet::PlaceAt(const TRec& rec, bool reread)
     // Moving on from a single known record reads small pages first.
     FFetchCount = std::min(PageSize, 4);
     QVector<QVariant> key = OrderKey(rec.Values);
-    if (!reread && !FAllInMemory && MatchesFilter(rec.Values)) {
+    if (!reread && MatchesFilter(rec.Values)) {
         // The record is known: the window starts as just this record and grows on demand.
         FWin.clear();
         FWin.push_back(MakeRec(rec.Values, rec.Entry));
         FCur = 0;
         FWinAtStart = FWinAtEnd = false;
         FBof = FEof = false;
-        return;
-    }
-    if (FAllInMemory) {
-        for (int i = 0; i < int(FWin.size()); ++i)
-            if (CompareKeys(OrderKey(FWin[i].Values), key) == 0) {
-                FCur = i;
-                FBof = FEof = false;
-                return;
-            }
-        FCur = FWin.empty() ? -1 : std::min(std::max(FCur, 0), int(FWin.size()) - 1);
         return;
     }
     FWin.clear();
@@ -604,7 +581,7 @@ int TDataSet::MoveBy(int distance)
     }
     // Keep memory bounded when scrolling through a large table.
     const int keep = PageSize * 8;
-    if (!FAllInMemory && int(FWin.size()) > keep * 2) {
+    if (int(FWin.size()) > keep * 2) {
         while (FCur > keep) {
             FWin.pop_front();
             --FCur;
@@ -628,8 +605,6 @@ int TDataSet::RecordCount()
 {
     if (!Active())
         DatabaseError("Cannot perform this operation on a closed dataset", this);
-    if (FAllInMemory)
-        return int(FWin.size());
     qint64 n = FFilterNone ? 0 : CountRows();
     for (const auto& [id, e] : FCache) {
         if (e.Kind != ukInsert && MatchesFilter(e.OldValues))
@@ -671,7 +646,7 @@ void TDataSet::SetRecNo(int recNo)
     if (!Active())
         DatabaseError("Cannot perform this operation on a closed dataset", this);
     CheckBrowseMode();
-    if (FAllInMemory || !FCache.empty()) {
+    if (!FCache.empty()) {
         First();
         MoveBy(recNo - 1);
         return;
@@ -931,22 +906,10 @@ void TDataSet::Refresh()
     if (!Active())
         DatabaseError("Cannot perform this operation on a closed dataset", this);
     CheckBrowseMode();
-    if (FAllInMemory) {
-        // A query runs again; the position is kept by number.
-        int pos = FCur;
-        InternalOpen();
-        LoadRows(FLoaded);
-        FLoaded.clear();
-        FCur = FWin.empty() ? -1 : std::min(std::max(pos, 0), int(FWin.size()) - 1);
-        FBof = FEof = FWin.empty();
-        DataEvent(deDataSetChange);
-        return;
-    }
-    const TRec* cur = ActiveRec();
-    if (cur && !FAllInMemory) {
+    if (const TRec* cur = ActiveRec()) {
         TRec r = *cur;
         PlaceAt(r, true);
-    } else if (!FAllInMemory) {
+    } else {
         ResetWindow();
     }
     DataEvent(deDataSetChange);
@@ -1031,22 +994,18 @@ void TDataSet::SetFieldValue(TField* field, const QVariant& value)
 
 // ---- locate, lookup, bookmarks ----
 
+bool TDataSet::RowMatches(const QVector<QVariant>& row, const QVector<int>& columns, const QVariantList& values,
+                          TLocateOptions options)
+{
+    for (int i = 0; i < columns.size(); ++i)
+        if (!MatchValue(row.value(columns[i]), values.value(i), options))
+            return false;
+    return true;
+}
+
 bool TDataSet::FindRec(const QVector<int>& columns, const QVariantList& values, TLocateOptions options, TRec& found)
 {
-    auto matches = [&](const QVector<QVariant>& row) {
-        for (int i = 0; i < columns.size(); ++i)
-            if (!MatchValue(row.value(columns[i]), values.value(i), options))
-                return false;
-        return true;
-    };
-    if (FAllInMemory) {
-        for (const TRec& r : FWin)
-            if (matches(r.Values)) {
-                found = r;
-                return true;
-            }
-        return false;
-    }
+    auto matches = [&](const QVector<QVariant>& row) { return RowMatches(row, columns, values, options); };
     bool have = false;
     if (!FFilterNone) {
         QVector<QVariant> after;
@@ -1113,13 +1072,62 @@ bool TDataSet::Locate(const QString& keyFields, const QVariantList& keyValues, T
 
 QVariant TDataSet::Lookup(const QString& keyFields, const QVariantList& keyValues, const QString& resultFields)
 {
+    TRec rec;
+    if (!LookupRec(keyFields, keyValues, rec))
+        return QVariant();
+    return ResultOf(rec, resultFields);
+}
+
+QVariant TDataSet::LookupResult(const TField* field)
+{
+    TDataSet* target = field->LookupDataSet;
+    QVariantList keys;
+    QByteArray id;
+    {
+        QDataStream s(&id, QIODevice::WriteOnly);
+        s << field->LookupKeyFields.toUpper();
+        for (const QString& k : field->KeyFields.split(';', Qt::SkipEmptyParts)) {
+            QVariant v = FieldByName(k.trimmed())->Value();
+            // Numbers of any width are one key, as in Identity.
+            if (v.isNull())
+                s << QString("\x01null");
+            else if (v.typeId() == QMetaType::QString)
+                s << v.toString();
+            else
+                s << v.toDouble();
+            keys << v;
+        }
+    }
+    TLookupCache& cache = FLookupCache[target];
+    if (cache.Generation != target->FGeneration) {
+        cache.Found.clear();
+        cache.Generation = target->FGeneration;
+    }
+    auto it = cache.Found.find(id);
+    if (it == cache.Found.end()) {
+        if (cache.Found.size() >= 256)
+            cache.Found.clear();
+        std::optional<TRec> found;
+        if (TRec rec; target->LookupRec(field->LookupKeyFields, keys, rec))
+            found = std::move(rec);
+        it = cache.Found.emplace(id, std::move(found)).first;
+    }
+    return it->second ? target->ResultOf(*it->second, field->LookupResultField) : QVariant();
+}
+
+bool TDataSet::LookupRec(const QString& keyFields, const QVariantList& keyValues, TRec& found)
+{
     if (!Active())
         DatabaseError("Cannot perform this operation on a closed dataset", this);
     QVariantList values = ConvertKeys(this, keyFields, keyValues);
-    TRec found;
     if (!FindRec(ColumnList(keyFields), values, 0, found))
-        return QVariant();
-    TRec rec = MakeRec(found.Values, found.Entry);
+        return false;
+    found = MakeRec(found.Values, found.Entry);
+    return true;
+}
+
+QVariant TDataSet::ResultOf(const TRec& rec, const QString& resultFields)
+{
     const TRec* saved = FCalcRec;
     FCalcRec = &rec;
     QVariantList results;
@@ -1196,12 +1204,6 @@ bool TDataSet::BookmarkValid(const TBookmark& bookmark)
 {
     if (!Active() || !bookmark.IsValid())
         return false;
-    if (FAllInMemory) {
-        for (const TRec& r : FWin)
-            if (CompareKeys(OrderKey(r.Values), bookmark.Key) == 0)
-                return true;
-        return false;
-    }
     for (const auto& [id, e] : FCache)
         if (e.Kind != ukDelete && MatchesFilter(e.NewValues) && CompareKeys(OrderKey(e.NewValues), bookmark.Key) == 0)
             return true;
@@ -1256,6 +1258,7 @@ void TDataSet::EnableControls()
 
 void TDataSet::DataEvent(int event, TField* field)
 {
+    ++FGeneration;
     bool controls = FDisableCount == 0;
     if (!controls)
         FPendingDataChange = true;
@@ -1265,6 +1268,7 @@ void TDataSet::DataEvent(int event, TField* field)
 
 void TDataSet::NotifyState()
 {
+    ++FGeneration;
     for (auto copy = FSources; TDataSource* s : copy)
         s->Notify(deStateChange, nullptr, FDisableCount == 0);
 }

@@ -1,7 +1,7 @@
 // TDataSet: a cursor with fields, a state, events and a cache of changes. Records are
-// read a page at a time (TTable seeks on its ordering, which always ends with the
-// table's key so the order is total); the cache of inserts, edits and deletes is laid
-// over what is read. What must stay true: the window of records in memory is always a
+// read a page at a time (tables and queries seek on their ordering, which always ends
+// with a row's identity so the order is total); the cache of inserts, edits and
+// deletes is laid over what is read. What must stay true: the window of records in memory is always a
 // contiguous run of the dataset's order, and each cached change exists once.
 #pragma once
 
@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TDatabase;
@@ -169,17 +170,17 @@ protected:
     virtual TSqlRunner* Runner();
     // The columns SetKey/GotoKey search on (';'-separated).
     virtual QString KeyFieldNames() const { return QString(); }
-    // Everything read at open (queries): navigation never goes back to the database.
-    bool FAllInMemory = false;
-    QVector<QVector<QVariant>> FLoaded; // rows an in-memory dataset read at open
     // Post writes immediately (no cache) and the storage is reread afterwards.
     bool FReadOnly = false;
 
-    // Columns of the source; data fields bind to them by name.
+    // Columns of the source; data fields bind to them by name. Columns from
+    // FVisibleColumns on (when not -1) only carry the order and get no default field.
     QStringList FColumns;
     QVector<TFieldType> FColumnTypes;
     QVector<int> FColumnSizes;
+    int FVisibleColumns = -1;
     QVector<int> FOrderCols; // total order: ordering columns then key columns
+    QVector<bool> FOrderDesc; // per entry of FOrderCols: descending (missing: ascending)
     QVector<int> FKeyCols;   // identity of a stored row
     QVector<int> FFilterCols;
     QVector<QVariant> FFilterValues;
@@ -193,11 +194,12 @@ protected:
     void BindFields();
     int ColumnIndex(const QString& name) const;
     QVector<int> ColumnList(const QString& names) const;
-    // Loads the first page (or the whole result for in-memory datasets).
-    void LoadRows(const QVector<QVector<QVariant>>& all);
     void ResetWindow();
     void MasterChanged(const QVector<QVariant>& values, bool none);
     int CompareKeys(const QVector<QVariant>& a, const QVector<QVariant>& b) const;
+    // Whether the row's columns hold the values, as Locate compares them.
+    static bool RowMatches(const QVector<QVariant>& row, const QVector<int>& columns, const QVariantList& values,
+                           TLocateOptions options);
     QVector<QVariant> OrderKey(const QVector<QVariant>& values) const;
     void DataEvent(int event, TField* field = nullptr);
     void NotifyState();
@@ -231,6 +233,11 @@ private:
     void ResetApplyMarks();
     void CreateDefaultFields();
     void DestroyFields();
+    // A lookup field's result for the current calculation, through the cache below.
+    QVariant LookupResult(const TField* field);
+    // The matching record's field values; false when none matches.
+    bool LookupRec(const QString& keyFields, const QVariantList& keyValues, TRec& found);
+    QVariant ResultOf(const TRec& rec, const QString& resultFields);
 
     TDatabase* FDatabase = nullptr;
     TDataSetState FState = dsInactive;
@@ -254,6 +261,17 @@ private:
     std::map<QByteArray, int> FCacheByIdentity; // stored rows that a change hides
     int FNextEntry = 1;
     quint64 FSeq = 0;
+
+    // Records found by this dataset's lookup fields, per lookup dataset: valid while
+    // that dataset has not changed (its FGeneration) and until this one reads again,
+    // so a page of records whose keys repeat asks the storage once per key.
+    struct TLookupCache {
+        quint64 Generation = 0;
+        std::map<QByteArray, std::optional<TRec>> Found; // empty: no match
+    };
+    std::map<const TDataSet*, TLookupCache> FLookupCache;
+    // Bumped on every change a data source hears of, and on open and close.
+    quint64 FGeneration = 0;
 
     int FDisableCount = 0;
     bool FPendingDataChange = false;

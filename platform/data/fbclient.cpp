@@ -54,21 +54,45 @@ void AppendDpbString(std::string& dpb, char tag, const QByteArray& value)
 
 } // namespace
 
+namespace {
+
+constexpr int kStandardPort = 3050;
+QString LocalHost = "localhost";
+int LocalPort = kStandardPort;
+
+} // namespace
+
+void SetLocalServer(const QString& host, int port)
+{
+    LocalHost = host;
+    LocalPort = port;
+}
+
+void LocalServer(QString& host, int& port)
+{
+    host = LocalHost;
+    port = LocalPort;
+}
+
 void SplitServerName(const QString& serverName, QString& host, int& port, QString& path)
 {
-    host = "localhost";
-    port = 3050;
+    LocalServer(host, port);
     path = serverName;
+    // An IPv6 address is written in brackets ("[::1]/3050:path"), its colons inside them.
+    const int closing = serverName.startsWith('[') ? int(serverName.indexOf(']')) : 0;
     // "C:\..." style drive letters are not host names.
-    int colon = serverName.indexOf(':');
+    int colon = serverName.indexOf(':', std::max(closing, 0));
     if (colon > 1) {
         host = serverName.left(colon);
+        port = kStandardPort;
         path = serverName.mid(colon + 1);
-        int slash = host.indexOf('/');
+        int slash = host.indexOf('/', std::max(closing, 0));
         if (slash >= 0) {
             port = host.mid(slash + 1).toInt();
             host = host.left(slash);
         }
+        if (host.startsWith('[') && host.endsWith(']'))
+            host = host.mid(1, host.size() - 2);
     }
 }
 
@@ -87,7 +111,7 @@ void CreateServerDatabase(const QString& serverName, const QString& user, const 
     dpb.append("\x00\x20\x00\x00", 4); // 8192, little-endian
     ISC_STATUS_ARRAY status = {};
     isc_db_handle db = 0;
-    QByteArray name = serverName.toUtf8();
+    QByteArray name = ReachableServerName(serverName).toUtf8();
     isc_create_database(status, short(name.size()), name.constData(), &db, short(dpb.size()), dpb.data(), 0);
     if (status[0] == 1 && status[1])
         throw EDatabaseError("Cannot create database " + serverName.toStdString() + ": " + StatusText(status));
@@ -101,7 +125,7 @@ void DropServerDatabase(const QString& serverName, const QString& user, const QS
     AppendDpbString(dpb, isc_dpb_password, password.toUtf8());
     ISC_STATUS_ARRAY status = {};
     isc_db_handle db = 0;
-    QByteArray name = serverName.toUtf8();
+    QByteArray name = ReachableServerName(serverName).toUtf8();
     isc_attach_database(status, short(name.size()), name.constData(), &db, short(dpb.size()), dpb.data());
     if (status[0] == 1 && status[1])
         throw EDatabaseError("Cannot drop database " + serverName.toStdString() + ": " + StatusText(status));
@@ -113,22 +137,41 @@ void DropServerDatabase(const QString& serverName, const QString& user, const QS
     }
 }
 
-bool ServerAnswers(const QString& host, int port)
+QStringList ResolveHost(const QString& host)
 {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.toUtf8().constData(), QByteArray::number(port).constData(), &hints, &found) != 0)
+    QStringList addresses;
+    if (getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found) != 0)
+        return addresses;
+    for (addrinfo* a = found; a; a = a->ai_next) {
+        char text[NI_MAXHOST];
+        if (getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0
+            && !addresses.contains(QString::fromLatin1(text)))
+            addresses << QString::fromLatin1(text);
+    }
+    freeaddrinfo(found);
+    return addresses;
+}
+
+namespace {
+
+bool Answers(const QString& address, int port)
+{
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(address.toLatin1().constData(), QByteArray::number(port).constData(), &hints, &found) != 0)
         return false;
     bool answered = false;
-    for (addrinfo* a = found; a && !answered; a = a->ai_next) {
-        int fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (fd < 0)
-            continue;
+    int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    if (fd >= 0) {
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
-        if (rc == 0) {
+        if (::connect(fd, found->ai_addr, found->ai_addrlen) == 0) {
             answered = true;
         } else if (errno == EINPROGRESS) {
             pollfd p = {fd, POLLOUT, 0};
@@ -143,6 +186,38 @@ bool ServerAnswers(const QString& host, int port)
     }
     freeaddrinfo(found);
     return answered;
+}
+
+} // namespace
+
+QString FirstAnsweringAddress(const QStringList& addresses, int port)
+{
+    for (const QString& address : addresses)
+        if (Answers(address, port))
+            return address.contains(':') ? "[" + address + "]" : address;
+    return QString();
+}
+
+QString AnsweringAddress(const QString& host, int port)
+{
+    return FirstAnsweringAddress(ResolveHost(host), port);
+}
+
+bool ServerAnswers(const QString& host, int port)
+{
+    return !AnsweringAddress(host, port).isEmpty();
+}
+
+QString ReachableServerName(const QString& serverName)
+{
+    QString host, path;
+    int port;
+    SplitServerName(serverName, host, port, path);
+    const QString address = AnsweringAddress(host, port);
+    // Fail at once with a plain message rather than the client's long timeout.
+    if (address.isEmpty())
+        throw EDatabaseError("The database server is not running on " + host.toStdString() + ":" + std::to_string(port));
+    return address + "/" + QString::number(port) + ":" + path;
 }
 
 TFbTransaction::TFbTransaction(void* dbHandle, const QString& lockTable)

@@ -69,6 +69,9 @@ QVariant TField::Convert(const QVariant& value) const
     switch (FDataType) {
     case ftString: {
         QString s = value.typeId() == QMetaType::Double ? QString::fromStdString(FloatToStr(value.toDouble())) : value.toString();
+        // An empty text is no value, so a required field left blank is refused.
+        if (s.isEmpty())
+            return QVariant();
         // Longer text than the column holds is cut, as the column would.
         return FSize > 0 ? s.left(FSize) : s;
     }

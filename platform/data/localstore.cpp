@@ -5,15 +5,24 @@
 
 #include "exceptions.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTime>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
 
 QString LocalTableFile(const QString& folder, const QString& tableName)
 {
@@ -72,52 +81,127 @@ void AttachLocalFolder(QSqlDatabase& db, const QString& folder)
         AttachLocalTable(db, folder, t);
 }
 
-QString DateTimeToIsoText(TDateTime value)
+// ---- main databases of local connections ----
+
+namespace {
+
+QString HostTag()
 {
-    double days = std::floor(value);
-    qint64 ms = qRound64((value - days) * 86400000.0);
-    if (ms >= 86400000) {
-        days += 1;
-        ms -= 86400000;
-    }
-    QDate d = QDate(1899, 12, 30).addDays(qint64(days));
-    QTime t = QTime(0, 0).addMSecs(int(ms));
-    return d.toString("yyyy-MM-dd") + "T" + t.toString("HH:mm:ss.zzz");
+    QString host = QSysInfo::machineHostName();
+    host.replace(QRegularExpression("[^A-Za-z0-9._-]"), "_");
+    return host.isEmpty() ? QString("localhost") : host;
 }
 
-QVariant IsoTextToDateTime(const QString& text)
+bool ProcessRuns(qint64 pid)
 {
-    // The text this engine writes is read digit by digit: dates are read on every page.
-    auto digits = [&](int from, int count, int& out) {
-        out = 0;
-        for (int i = from; i < from + count; ++i) {
-            QChar c = text[i];
-            if (c < '0' || c > '9')
-                return false;
-            out = out * 10 + (c.unicode() - '0');
+#ifdef Q_OS_UNIX
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#else
+    Q_UNUSED(pid);
+    return true; // not known here: never cleaned up
+#endif
+}
+
+// Opening a table file with SQLite and reading it plays its hot journal back; SQLite
+// then removes the super-journal once no other table's journal needs it.
+void ReadTableFile(const QString& file)
+{
+    static std::atomic<int> counter{0};
+    const QString conn = QString("quorvale-recover-%1-%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", conn);
+        db.setDatabaseName(file);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1000");
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec("SELECT count(*) FROM sqlite_master"))
+                q.next();
         }
-        return true;
-    };
-    int yy, mo, dd, hh, mi, sec, ms;
-    if (text.size() == 23 && text[4] == '-' && text[7] == '-' && text[10] == 'T' && text[13] == ':'
-        && text[16] == ':' && text[19] == '.' && digits(0, 4, yy) && digits(5, 2, mo) && digits(8, 2, dd)
-        && digits(11, 2, hh) && digits(14, 2, mi) && digits(17, 2, sec) && digits(20, 3, ms)) {
-        TDateTime date, time;
-        if (TryEncodeDate(yy, mo, dd, date) && TryEncodeTime(hh, mi, sec, ms, time))
-            return date + time;
+        db.close();
     }
-    QString s = text.trimmed();
-    if (s.isEmpty())
-        return QVariant();
-    QDate d = QDate::fromString(s.left(10), "yyyy-MM-dd");
-    if (!d.isValid())
-        return QVariant();
-    QTime t(0, 0);
-    if (s.size() > 11) {
-        QString rest = s.mid(11);
-        t = QTime::fromString(rest, rest.size() > 8 ? "HH:mm:ss.zzz" : (rest.size() > 5 ? "HH:mm:ss" : "HH:mm"));
-        if (!t.isValid())
-            t = QTime(0, 0);
+    QSqlDatabase::removeDatabase(conn);
+}
+
+// The child journals a super-journal names: full paths, each ended by a NUL.
+QStringList ChildJournals(const QString& superJournal)
+{
+    QFile f(superJournal);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList names;
+    for (const QByteArray& part : f.readAll().split('\0'))
+        if (!part.isEmpty())
+            names << QString::fromUtf8(part);
+    return names;
+}
+
+// True when nothing of the ended connection's commits is left to roll back.
+bool RecoverMainFile(const QDir& dir, const QString& mainName)
+{
+    bool resolved = true;
+    const QStringList supers = dir.entryList({mainName + "-mj*"}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& superName : supers) {
+        const QString superPath = dir.filePath(superName);
+        const QStringList children = ChildJournals(superPath);
+        const QString suffix = "-journal";
+        for (const QString& journal : children) {
+            const QString table = journal.left(journal.size() - suffix.size());
+            if (journal.endsWith(suffix) && QFileInfo::exists(journal) && QFileInfo::exists(table))
+                ReadTableFile(table);
+        }
+        if (!QFileInfo::exists(superPath))
+            continue;
+        // A journal still there belongs to a running program's transaction, or could not
+        // be played back yet: the super-journal stays, so that it is rolled back later.
+        bool needed = false;
+        for (const QString& journal : children)
+            needed = needed || QFileInfo::exists(journal);
+        if (needed)
+            resolved = false;
+        else
+            QFile::remove(superPath);
     }
-    return double(QDate(1899, 12, 30).daysTo(d)) + t.msecsSinceStartOfDay() / 86400000.0;
+    return resolved;
+}
+
+} // namespace
+
+QString LocalMainFile(const QString& folder, int connection)
+{
+    return QDir(folder).filePath(
+        QString(".quorvale-%1-%2-%3.main").arg(QCoreApplication::applicationPid()).arg(connection).arg(HostTag()));
+}
+
+QSet<QString>& LocalMainFilesInUse()
+{
+    static QSet<QString> inUse;
+    return inUse;
+}
+
+void RecoverLocalFolder(const QString& folder)
+{
+    // The main file itself, or a super-journal left beside it ("<main>-mj1A2B3C4D").
+    static const QRegularExpression pattern("^(\\.quorvale-(\\d+)-(\\d+)-(.+)\\.main)(-mj[0-9A-Fa-f]+)?$");
+    const QDir dir(folder);
+    const QString host = HostTag();
+    const qint64 self = QCoreApplication::applicationPid();
+    QStringList names;
+    for (const QString& entry : dir.entryList({".quorvale-*"}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = pattern.match(entry);
+        if (m.hasMatch() && !names.contains(m.captured(1)))
+            names << m.captured(1);
+    }
+    for (const QString& name : names) {
+        const QRegularExpressionMatch m = pattern.match(name);
+        if (m.captured(4) != host)
+            continue; // another machine's: its processes cannot be seen from here
+        const QString path = dir.filePath(name);
+        const qint64 pid = m.captured(2).toLongLong();
+        if (LocalMainFilesInUse().contains(path) || (pid != self && ProcessRuns(pid)))
+            continue;
+        if (RecoverMainFile(dir, name)) {
+            QFile::remove(path + "-journal");
+            QFile::remove(path);
+        }
+    }
 }

@@ -1,5 +1,8 @@
-// TQuery: an SQL text with named parameters; the whole result is read when it opens
-// (the data module's queries return short lists). A parameter named like a field of
+// TQuery: an SQL text with named parameters, read a page at a time like a table, so a
+// query over a million rows opens by reading its first page. A select from one table
+// pages by seeking on its ORDER BY plus the row's identity (SQLite's rowid, the
+// table's primary key on a server), which keeps the order total; any other statement
+// (joins, aggregates, unions) pages by position. A parameter named like a field of
 // the DataSource's dataset takes that field's value each time the query opens, and
 // an open query follows its master.
 #pragma once
@@ -44,9 +47,18 @@ public:
 
 protected:
     void InternalOpen() override;
+    void InternalClose() override;
+    QVector<QVector<QVariant>> FetchRows(const QVector<QVariant>* key, bool forward, bool inclusive, int count) override;
+    QVector<QVector<QVariant>> FindRows(const QVector<int>& columns, const QVariantList& values, TLocateOptions options,
+                                        const QVector<QVariant>* after, int count) override;
+    qint64 CountRows() override;
+    QVector<QVector<QVariant>> RowsAtOffset(qint64 offset, int count) override;
 
 private:
     class MasterLink;
+    class Paging; // how the open statement is read page by page (query.cpp)
+    QVector<QVector<QVariant>> Read(const QString& sql, const QVariantList& params, qint64 firstPosition = -1);
+    std::unique_ptr<Paging> FPaging;
     void SyncParams();
     QString BindParams(QVariantList& values);
     TDataSource* FDataSource = nullptr;

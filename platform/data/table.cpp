@@ -14,6 +14,19 @@
 
 #include <atomic>
 
+namespace {
+
+// The one message for a table another program holds: the user can do nothing with
+// the driver's words, only wait or ask the other user.
+[[noreturn]] void TableInUse(const QString& table)
+{
+    throw EDatabaseError(("Table " + table + " is in use by another user.").toStdString());
+}
+
+const char* const kChangedByAnotherUser = "Record changed by another user";
+
+} // namespace
+
 class TTable::MasterLink : public TDataLink {
 public:
     explicit MasterLink(TTable* t) : FTable(t) {}
@@ -167,9 +180,10 @@ void TTable::InternalOpen()
     TDatabase* db = Database();
     FDialect = db->Dialect();
     FReadOnly = ReadOnly;
-    FAllInMemory = false;
     QString table = CheckName(TableName).toUpper();
     if (Exclusive) {
+        // An exclusive open reserves the table for writing.
+        db->CheckWritable();
         if (FDialect == dlSqlite) {
             QString file = LocalTableFile(db->LocalFolder(), table);
             if (!QFileInfo::exists(file))
@@ -179,17 +193,21 @@ void TTable::InternalOpen()
             // No busy wait: a held table fails at once.
             c.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
             bool ok = c.open();
-            QString err = c.lastError().text();
+            QSqlError err = c.lastError();
             if (ok) {
                 QSqlQuery q(c);
                 ok = q.exec("BEGIN EXCLUSIVE");
-                err = q.lastError().text();
+                err = q.lastError();
             }
             if (!ok) {
                 c.close();
                 c = QSqlDatabase();
                 QSqlDatabase::removeDatabase(FConnName);
-                DatabaseError("Table " + table + " is in use by another user: " + err, this);
+                // SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file.
+                const QString code = err.nativeErrorCode();
+                if (code == "5" || code == "6")
+                    TableInUse(table);
+                DatabaseError("Cannot open table " + table + ": " + err.text(), this);
             }
             FOwnRunner = MakeQSqlRunner(c);
         } else {
@@ -203,7 +221,10 @@ void TTable::InternalOpen()
             try {
                 FFbLock = std::make_unique<TFbTransaction>(handle, table);
             } catch (const EDatabaseError& e) {
-                DatabaseError("Table " + table + " is in use by another user: " + QString::fromStdString(e.Message), this);
+                const QString reason = QString::fromStdString(e.Message);
+                if (reason.contains("lock conflict", Qt::CaseInsensitive) || reason.contains("deadlock", Qt::CaseInsensitive))
+                    TableInUse(table);
+                DatabaseError("Cannot open table " + table + ": " + reason, this);
             }
             FOwnRunner = MakeFbRunner(FFbLock.get());
         }
@@ -399,26 +420,39 @@ QVector<QVector<QVariant>> TTable::RowsAtOffset(qint64 offset, int count)
                 params);
 }
 
+// A value as read compares with what is stored now in the stored form: null only with
+// null; local dates as instants, whatever text form holds them; server timestamps to
+// the millisecond they were read with (the driver drops the tenths of a millisecond).
+QString TTable::StillHolds(int column, const QVariant& v, QVariantList& params) const
+{
+    const QString c = FColumns[column];
+    const bool date = FColumnTypes.value(column) == ftDateTime;
+    if (date && FDialect == dlSqlite) {
+        auto instant = [](const QString& x) { return "strftime('%Y-%m-%dT%H:%M:%f', " + x + ")"; };
+        if (v.isNull())
+            return instant(c) + " IS NULL";
+        params << Stored(column, v);
+        return instant(c) + " = " + instant("?");
+    }
+    if (v.isNull())
+        return c + " IS NULL";
+    if (date) {
+        params << Stored(column, v) << Stored(column, v.toDouble() + 1.0 / 86400000.0);
+        return "(" + c + " >= ? AND " + c + " < ?)";
+    }
+    params << Stored(column, v);
+    return c + " = ?";
+}
+
 void TTable::WriteChange(TSqlRunner& given, TUpdateKind kind, const QVector<QVariant>& oldValues,
                          const QVector<QVariant>& newValues)
 {
+    if (TDatabase* db = Database())
+        db->CheckWritable();
     // A held table writes inside its own reservation.
     TSqlRunner& runner = FOwnRunner ? *FOwnRunner : given;
     const QString table = TableName.toUpper();
     auto hidden = [&](int c) { return FColumns[c].compare("rowid", Qt::CaseInsensitive) == 0; };
-    auto keyCond = [&](QVariantList& params) {
-        QStringList conds;
-        for (int c : FKeyCols) {
-            const QVariant& v = oldValues.value(c);
-            if (v.isNull())
-                conds << FColumns[c] + " IS NULL";
-            else {
-                conds << FColumns[c] + " = ?";
-                params << Stored(c, v);
-            }
-        }
-        return conds.join(" AND ");
-    };
     if (kind == ukInsert) {
         QStringList cols, marks;
         QVariantList params;
@@ -432,28 +466,52 @@ void TTable::WriteChange(TSqlRunner& given, TUpdateKind kind, const QVector<QVar
         runner.Execute("INSERT INTO " + table + " (" + cols.join(", ") + ") VALUES (" + marks.join(", ") + ")", params);
         return;
     }
-    if (kind == ukModify) {
-        QStringList sets;
-        QVariantList params;
-        for (int c = 0; c < FColumns.size(); ++c) {
-            if (hidden(c))
-                continue;
-            const QVariant& o = oldValues.value(c);
-            const QVariant& n = newValues.value(c);
-            if (o.isNull() == n.isNull() && (o.isNull() || o == n))
-                continue;
+    // The row is found by its key as read; an edit also requires the columns it changes,
+    // a delete every column, to hold what was read. Otherwise another user changed or
+    // deleted the row since, and writing would silently undo that user's work.
+    QStringList sets;
+    QVariantList setParams;
+    QVector<int> compared;
+    for (int c = 0; c < FColumns.size(); ++c) {
+        if (hidden(c))
+            continue;
+        const QVariant& o = oldValues.value(c);
+        const QVariant& n = newValues.value(c);
+        const bool changed = !(o.isNull() == n.isNull() && (o.isNull() || o == n));
+        if (kind == ukModify && changed) {
             sets << FColumns[c] + " = ?";
-            params << Stored(c, n);
+            setParams << Stored(c, n);
         }
-        if (sets.isEmpty())
-            return;
-        QString cond = keyCond(params);
-        if (runner.Execute("UPDATE " + table + " SET " + sets.join(", ") + " WHERE " + cond, params) == 0)
-            throw EDatabaseError("Record not found or changed by another user");
-        return;
+        if ((kind == ukDelete || changed) && !FKeyCols.contains(c))
+            compared << c;
     }
-    QVariantList params;
-    QString cond = keyCond(params);
-    if (runner.Execute("DELETE FROM " + table + " WHERE " + cond, params) == 0)
-        throw EDatabaseError("Record not found or changed by another user");
+    if (kind == ukModify && sets.isEmpty())
+        return;
+    QStringList conds;
+    QVariantList condParams;
+    for (int c : FKeyCols) {
+        const QVariant& v = oldValues.value(c);
+        if (v.isNull())
+            conds << FColumns[c] + " IS NULL";
+        else {
+            conds << FColumns[c] + " = ?";
+            condParams << Stored(c, v);
+        }
+    }
+    for (int c : compared)
+        conds << StillHolds(c, oldValues.value(c), condParams);
+    const QString sql = kind == ukModify
+        ? "UPDATE " + table + " SET " + sets.join(", ") + " WHERE " + conds.join(" AND ")
+        : "DELETE FROM " + table + " WHERE " + conds.join(" AND ");
+    int written = 0;
+    try {
+        written = runner.Execute(sql, setParams + condParams);
+    } catch (const EDatabaseError& e) {
+        // A server transaction meets a version of the row committed after it began.
+        if (QString::fromStdString(e.Message).contains("concurrent update", Qt::CaseInsensitive))
+            throw EDatabaseError(kChangedByAnotherUser);
+        throw;
+    }
+    if (written == 0)
+        throw EDatabaseError(kChangedByAnotherUser);
 }

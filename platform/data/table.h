@@ -52,6 +52,8 @@ private:
     QString Seek(const QVector<QVariant>& key, bool forward, bool inclusive, QVariantList& params) const;
     QVector<QVector<QVariant>> Read(const QString& sql, const QVariantList& params);
     QVariant Stored(int column, const QVariant& v) const;
+    // A condition true while the column still holds the value as it was read.
+    QString StillHolds(int column, const QVariant& v, QVariantList& params) const;
     void ReadColumns();
 
     TDataSource* FMasterSource = nullptr;

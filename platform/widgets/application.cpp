@@ -10,6 +10,15 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <iterator>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +39,60 @@ THelpWindow& EnsureHelpWindow()
                          [] { Application->HelpClose(); });
     }
     return *HelpWindow();
+}
+
+// The signals that end a session, and whether each is caught here: one that was ignored
+// when the program started (nohup) stays ignored.
+const int TerminationSignals[] = {SIGTERM, SIGHUP};
+bool SignalCaught[std::size(TerminationSignals)] = {};
+
+// The pipe from the signal handler to the event loop: [0] is read by the notifier, [1]
+// written by the handler. Neither end blocks: when the pipe is full a repeated signal
+// is dropped, which loses nothing, since the ones waiting already end the program.
+int SignalPipe[2] = {-1, -1};
+
+std::function<void(int)>& TerminationHandler()
+{
+    static std::function<void(int)> handler;
+    return handler;
+}
+
+QPointer<QSocketNotifier>& SignalNotifier()
+{
+    static QPointer<QSocketNotifier> notifier;
+    return notifier;
+}
+
+// Runs in the signal's context: only async-signal-safe calls, and errno left as found.
+void WriteSignalNumber(int Signal)
+{
+    const int savedErrno = errno;
+    const unsigned char number = static_cast<unsigned char>(Signal);
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &number, 1);
+    errno = savedErrno;
+}
+
+void ReadSignalNumbers()
+{
+    unsigned char numbers[16];
+    ssize_t count;
+    while ((count = ::read(SignalPipe[0], numbers, sizeof numbers)) > 0) {
+        for (ssize_t i = 0; i < count; ++i) {
+            // A copy: the handler may replace itself.
+            const std::function<void(int)> handler = TerminationHandler();
+            if (handler)
+                Application->Guard([&] { handler(numbers[i]); });
+        }
+    }
+}
+
+void SetSignalAction(int Signal, void (*Handler)(int))
+{
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = Handler;
+    action.sa_flags = SA_RESTART;
+    ::sigaction(Signal, &action, nullptr);
 }
 
 } // namespace
@@ -105,6 +168,38 @@ void TApplication::HelpContents()
 void TApplication::HelpClose()
 {
     delete HelpWindow().data();
+}
+
+void CatchTerminationSignals(std::function<void(int Signal)> Handler)
+{
+    TerminationHandler() = std::move(Handler);
+    if (!TerminationHandler()) {
+        for (size_t i = 0; i < std::size(TerminationSignals); ++i) {
+            if (SignalCaught[i])
+                SetSignalAction(TerminationSignals[i], SIG_DFL);
+            SignalCaught[i] = false;
+        }
+        return;
+    }
+    if (!QCoreApplication::instance())
+        throw Exception("The end of a session can be caught only while the application exists");
+    if (SignalPipe[0] < 0 && ::pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw Exception(std::string("Cannot watch for the end of the session: ") + std::strerror(errno));
+    if (!SignalNotifier()) {
+        auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] { ReadSignalNumbers(); });
+        SignalNotifier() = notifier;
+    }
+    for (size_t i = 0; i < std::size(TerminationSignals); ++i) {
+        if (SignalCaught[i])
+            continue;
+        struct sigaction current {};
+        ::sigaction(TerminationSignals[i], nullptr, &current);
+        if (current.sa_handler == SIG_IGN)
+            continue;
+        SetSignalAction(TerminationSignals[i], WriteSignalNumber);
+        SignalCaught[i] = true;
+    }
 }
 
 TGuiApplication::TGuiApplication(int& argc, char** argv)

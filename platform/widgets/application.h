@@ -43,6 +43,14 @@ public:
 
 extern TApplication* const Application;
 
+// The ends of a session that reach a program as signals, SIGTERM (shutdown) and SIGHUP
+// (logout), arrive on the event loop as calls of Handler with the signal's number, so
+// the program can end as its user would end it. The signal handler itself only writes
+// that number to a pipe (async-signal-safe); a socket notifier on the pipe's other end
+// calls Handler. Needs the QCoreApplication; a new Handler replaces the old one, and an
+// empty one gives the signals back their default action (ending the program at once).
+void CatchTerminationSignals(std::function<void(int Signal)> Handler);
+
 // The program's QApplication: every exception that escapes an event handler goes to
 // Application->HandleException instead of ending the program.
 class TGuiApplication : public QApplication {

@@ -3,6 +3,7 @@
 // one prepared statement per table, which keeps a million orders to minutes.
 #include "builder.h"
 
+#include "database.h"
 #include "schema.h"
 
 #include <QDir>
@@ -156,9 +157,10 @@ private:
 
     QVariant Bound(const QVariant& value) const
     {
-        // SQLite keeps dates as ISO-8601 text so any SQLite tool reads them.
+        // Local data keeps dates in the engine's own stored text, so the engine's
+        // comparisons and any SQLite tool read them alike.
         if (FDialect == Dialect::Sqlite && value.typeId() == QMetaType::QDateTime)
-            return value.toDateTime().toString("yyyy-MM-dd HH:mm:ss");
+            return ToStorage(FromStorage(value, ftDateTime), ftDateTime, dlSqlite);
         return value;
     }
 
@@ -325,7 +327,7 @@ BuildResult BuildServer(const ServerLogin& login, const BuildOptions& options)
     try {
         Connection connection("QIBASE");
         QSqlDatabase db = connection.Database();
-        db.setDatabaseName(login.serverName);
+        db.setDatabaseName(ConnectionName(login));
         db.setUserName(login.user);
         db.setPassword(login.password);
         if (!db.open())

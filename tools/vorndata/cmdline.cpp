@@ -2,6 +2,8 @@
 // message naming the option.
 #include "cmdline.h"
 
+#include "alias.h"
+
 #include <limits>
 
 namespace vorndata {
@@ -9,6 +11,7 @@ namespace vorndata {
 namespace {
 
 constexpr std::int64_t MaxOrders = 100'000'000;
+const QString ServerAlias = "DEZAZAV";
 
 }  // namespace
 
@@ -24,8 +27,10 @@ QString UsageText()
         "  --local DIR        one table file per table in DIR (ORDERS.DB, ...); DIR is created\n"
         "  --server HOST:PATH a Firebird database, created when absent, e.g.\n"
         "                     localhost:/var/lib/firebird/3.0/data/DEZAZAV.GDB\n"
-        "  --user USER        server login (default SYSDBA)\n"
-        "  --password PASS    server password (default keelboard)\n"
+        "  --user USER        server login (default: USER NAME of the alias DEZAZAV in the\n"
+        "                     engine configuration, else SYSDBA)\n"
+        "  --password PASS    server password (default: PASSWORD of the alias DEZAZAV,\n"
+        "                     else keelboard)\n"
         "  --orders N         number of orders (default 300)\n"
         "  --seed N           seed of the sample data (default %1)\n"
         "  --today YYYY-MM-DD orders fall in the three years before this day (default today)\n"
@@ -40,7 +45,8 @@ QString UsageText()
 bool ParseCommandLine(const QStringList& arguments, CommandLine* result, QString* error)
 {
     CommandLine line;
-    bool loginGiven = false;
+    bool userGiven = false;
+    bool passwordGiven = false;
     auto fail = [error](const QString& message) {
         if (error)
             *error = message;
@@ -89,11 +95,11 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* result, QString
                                 .arg(line.login.serverName));
             line.target = CommandLine::Target::Server;
         } else if (option == "--user") {
-            loginGiven = true;
+            userGiven = true;
             if (!takeValue(&line.login.user) || line.login.user.isEmpty())
                 return needsValue("a user name");
         } else if (option == "--password") {
-            loginGiven = true;
+            passwordGiven = true;
             if (!takeValue(&line.login.password))
                 return needsValue("a password");
         } else if (option == "--orders") {
@@ -137,8 +143,17 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* result, QString
 
     if (!line.help && line.target == CommandLine::Target::None)
         return fail("say where to create the database: --local DIR or --server HOST:PATH");
-    if (line.target == CommandLine::Target::Local && loginGiven)
+    if (line.target == CommandLine::Target::Local && (userGiven || passwordGiven))
         return fail("--user and --password apply to --server only");
+    // The site's login for its server, as Vornapp reads it; the options still win.
+    if (line.target == CommandLine::Target::Server && Session.IsAlias(ServerAlias)
+        && Session.GetAliasDriverName(ServerAlias) == "INTRBASE") {
+        const QStringList params = Session.GetAliasParams(ServerAlias);
+        if (!userGiven && !ParamValue(params, "USER NAME").isEmpty())
+            line.login.user = ParamValue(params, "USER NAME");
+        if (!passwordGiven && !ParamValue(params, "PASSWORD").isEmpty())
+            line.login.password = ParamValue(params, "PASSWORD");
+    }
     *result = line;
     return true;
 }

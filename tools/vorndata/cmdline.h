@@ -24,7 +24,8 @@ enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 QString UsageText();
 
 // Parses the arguments after the program name. On a mistake returns false and
-// sets `error` to a one-line message.
+// sets `error` to a one-line message. For --server the login not given as options
+// comes from the alias DEZAZAV of the engine configuration when it has one.
 bool ParseCommandLine(const QStringList& arguments, CommandLine* result, QString* error);
 
 }  // namespace vorndata

@@ -46,7 +46,7 @@ std::string ParameterBlock(const ServerLogin& login)
 isc_db_handle Attach(const ServerLogin& login, ISC_STATUS* status)
 {
     isc_db_handle handle = 0;
-    const QByteArray name = login.serverName.toLocal8Bit();
+    const QByteArray name = ConnectionName(login).toLocal8Bit();
     const std::string dpb = ParameterBlock(login);
     isc_attach_database(status, 0, name.constData(), &handle, static_cast<short>(dpb.size()), dpb.data());
     return status[0] == 1 && status[1] ? 0 : handle;
@@ -78,6 +78,15 @@ bool SplitServerName(const QString& serverName, QString* host, int* port, QStrin
     if (path)
         *path = serverName.mid(colon + 1);
     return true;
+}
+
+QString ConnectionName(const ServerLogin& login)
+{
+    try {
+        return ::ReachableServerName(login.serverName);
+    } catch (const EDatabaseError& e) {
+        throw BuildError(QString::fromStdString(e.Message));
+    }
 }
 
 bool ServerDatabaseExists(const ServerLogin& login)

@@ -18,6 +18,10 @@ struct ServerLogin {
 // Splits "host[/port]:path"; false when no host or path is given.
 bool SplitServerName(const QString& serverName, QString* host, int* port, QString* path);
 
+// The database name the client library is given: the host replaced by its address that
+// answers (IPv4 or IPv6). Throws BuildError when no address of the host answers.
+QString ConnectionName(const ServerLogin& login);
+
 // Whether the database exists: attaches and detaches. Throws BuildError on any
 // failure other than a missing file (wrong password, server unreachable).
 bool ServerDatabaseExists(const ServerLogin& login);

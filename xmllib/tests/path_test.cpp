@@ -77,6 +77,17 @@ private slots:
         QCOMPARE(D->SelectNode("*[last()]", false, "", true), nullptr);
         Doc Star = Parse("<r><a/><*>star</*></r>");
         QCOMPARE(Star->GetPathText("*[0]"), std::string("star"));
+        // The only x is the first child: last() still finds it at position 0.
+        Doc First = Parse("<r><x>only</x><y>y0</y><z>z0</z></r>");
+        QCOMPARE(First->SelectNode("x[last()]", false, "", true), First->Child(0));
+        QCOMPARE(First->GetPathText("x[last()]"), std::string("only"));
+        QCOMPARE(First->GetPathText("x[0]"), std::string("only"));
+        Doc Alone = Parse("<r><x>alone</x></r>");
+        QCOMPARE(Alone->GetPathText("x[last()]"), std::string("alone"));
+        QCOMPARE(Alone->GetPathText("[last()]"), std::string("alone"));
+        Doc Deeper = Parse("<r><g><x a=\"1\">first</x><w/></g></r>");
+        QCOMPARE(Deeper->GetPathText("g/x[last()]"), std::string("first"));
+        QCOMPARE(Deeper->GetPathText("g/x[last()]/@a"), std::string("1"));
         // A positional step inside a longer path.
         Doc Nested = Parse("<r><g><i>a</i><i>b</i></g><g><i>c</i></g></r>");
         QCOMPARE(Nested->GetPathText("g[1]/i[0]"), std::string("c"));

@@ -203,6 +203,13 @@ void TestStrs::parseDateTime()
 
     QCOMPARE(DateOutcome("5.3.2004", "dd.mm.yyyy"), std::string("convert:'5.' is not a valid integer value"));
     QCOMPARE(DateOutcome("31.04.2004", "dd.mm.yyyy"), std::string("convert:Invalid argument to date encode"));
+    // The 400-year rule: 2000 has a 29th of February, 1900 and 2100 do not.
+    QCOMPARE(DateOutcome("29.02.2000", "dd.mm.yyyy"), ok(EncodeDate(2000, 3, 1) - 1));
+    QCOMPARE(DateOutcome("29.02.2000", "dd.mm.yyyy"), ok(36585.0));
+    QCOMPARE(DateOutcome("29.02.1900", "dd.mm.yyyy"), std::string("convert:Invalid argument to date encode"));
+    QCOMPARE(DateOutcome("29.02.2100", "dd.mm.yyyy"), std::string("convert:Invalid argument to date encode"));
+    QCOMPARE(DateOutcome("28.02.1900", "dd.mm.yyyy"), ok(60.0));
+    QCOMPARE(DateOutcome("01.03.1900", "dd.mm.yyyy"), ok(61.0));
     for (const char* bad : {"05.13.2004", "00.03.2004", "32.03.2004", "05.03.04", "05", ""})
         QCOMPARE(DateOutcome(bad, "dd.mm.yyyy"), std::string("base:Invalid date/time"));
     for (const char* bad : {"05.03.2004 24:00:00", "05.03.2004 23:60:00", "05.03.2004 23:59:60", "05.03.2004 -1:00:00"})

@@ -65,6 +65,38 @@ private slots:
         QCOMPARE(Inner.GetXml(), std::string("<r><?pi x=\"1\" ?><a/></r>"));
     }
 
+    void escapedEntityTextRoundTrips()
+    {
+        // "&amp;lt;" is an escaped ampersand followed by "lt;": the four characters
+        // "&lt;", not "<", and written back exactly as it was read.
+        const std::string Text = "<r><t>&amp;lt;</t><u>a &amp;lt;b&amp;gt; &lt; &amp;amp;</u></r>";
+        TXMLNode Doc(Text, false, nullptr);
+        QCOMPARE(Doc.Child(0)->GetText(), std::string("&lt;"));
+        QCOMPARE(Doc.Child(0)->GetText().size(), size_t(4));
+        QCOMPARE(Doc.Child(1)->GetText(), std::string("a &lt;b&gt; < &amp;"));
+        QCOMPARE(Doc.GetXml(), Text);
+        QCOMPARE(Doc.GetIndentedXml(" "), std::string("<r>\r\n <t>&amp;lt;</t>\r\n <u>a &amp;lt;b&amp;gt; &lt; &amp;amp;</u>\r\n</r>\r\n"));
+        TXMLNode Back(Doc.GetIndentedXml(" "), false, nullptr);
+        QCOMPARE(Back.Child(0)->GetText(), std::string("&lt;"));
+        QCOMPARE(Back.GetXml(), Text);
+
+        QCOMPARE(UnescapeText("&amp;lt;"), std::string("&lt;"));
+        QCOMPARE(EscapeText("&lt;"), std::string("&amp;lt;"));
+        QCOMPARE(UnescapeText("&amp;amp;lt;"), std::string("&amp;lt;"));
+        QCOMPARE(EscapeText(UnescapeText("&amp;amp;lt;")), std::string("&amp;amp;lt;"));
+
+        // The same in attribute values, with "&quot;".
+        TXMLNode Attr("<r a=\"&amp;quot;&amp;lt;\"/>", false, nullptr);
+        QCOMPARE(Attr.GetAttribute("a"), std::string("&quot;&lt;"));
+        QCOMPARE(Attr.GetXml(), std::string("<r a=\"&amp;quot;&amp;lt;\"/>"));
+
+        // Set through the tree, the characters are escaped once on the way out.
+        TXMLNode Set("<r/>", false, nullptr);
+        Set.SetText("&lt;");
+        QCOMPARE(Set.GetXml(), std::string("<r>&amp;lt;</r>"));
+        QCOMPARE(TXMLNode(Set.GetXml(), false, nullptr).GetText(), std::string("&lt;"));
+    }
+
     void indentedForm()
     {
         TXMLNode Doc("<?xml version=\"1.0\"?><root a=\"1\"><child>text</child><list><item/><item x=\"&amp;\"/></list>"

@@ -41,6 +41,41 @@ private slots:
         QCOMPARE(QList<int>({h, n, s, ms}), QList<int>({13, 45, 30, 250}));
     }
 
+    void leapYearsFollowTheFourHundredYearRule()
+    {
+        // 2000 is divisible by 400 and so a leap year although it ends a century.
+        QVERIFY(IsLeapYear(2000));
+        QCOMPARE(DaysInMonth(2000, 2), 29);
+        QCOMPARE(EncodeDate(2000, 2, 29), 36585.0);
+        QCOMPARE(EncodeDate(2000, 2, 29), EncodeDate(2000, 3, 1) - 1);
+        TDateTime v = 0;
+        QVERIFY(TryEncodeDate(2000, 2, 29, v));
+        int y, m, d;
+        DecodeDate(36585.0, y, m, d);
+        QCOMPARE(QList<int>({y, m, d}), QList<int>({2000, 2, 29}));
+        DecodeDate(36586.0, y, m, d);
+        QCOMPARE(QList<int>({y, m, d}), QList<int>({2000, 3, 1}));
+
+        // 1900 and 2100 are divisible by 100 but not by 400: no 29th of February.
+        for (int year : {1900, 2100}) {
+            QVERIFY(!IsLeapYear(year));
+            QCOMPARE(DaysInMonth(year, 2), 28);
+            QVERIFY(!TryEncodeDate(year, 2, 29, v));
+            try {
+                EncodeDate(year, 2, 29);
+                QFAIL("encoded the 29th of February of a century year");
+            } catch (const EConvertError& e) {
+                QCOMPARE(e.Message, std::string("Invalid argument to date encode"));
+            }
+        }
+        // The day after 28 February 1900 is 1 March, day 61 of the count.
+        QCOMPARE(EncodeDate(1900, 2, 28), 60.0);
+        QCOMPARE(EncodeDate(1900, 3, 1), 61.0);
+        DecodeDate(61.0, y, m, d);
+        QCOMPARE(QList<int>({y, m, d}), QList<int>({1900, 3, 1}));
+        QVERIFY(IsLeapYear(1904) && IsLeapYear(2004) && !IsLeapYear(2003) && IsLeapYear(1600));
+    }
+
     void integersConvertOrNameTheText()
     {
         QCOMPARE(StrToInt("42"), 42);
@@ -73,6 +108,20 @@ private slots:
         }
         QCOMPARE(FloatToStr(68.25), std::string("68.25"));
         QCOMPARE(StrToFloat(FloatToStr(0.1)), 0.1);
+    }
+
+    void floatsBecomeTextWithFifteenSignificantDigits()
+    {
+        // Not the six digits of a plain "%g" (1.23457e+06).
+        QCOMPARE(FloatToStr(1234567.89), std::string("1234567.89"));
+        QCOMPARE(FloatToStr(-1234567.89), std::string("-1234567.89"));
+        QCOMPARE(FloatToStr(123456789012345.0), std::string("123456789012345"));
+        QCOMPARE(FloatToStr(12345678.9012345), std::string("12345678.9012345"));
+        // The sixteenth digit is rounded away, and so is binary noise.
+        QCOMPARE(FloatToStr(1234567.890123456), std::string("1234567.89012346"));
+        QCOMPARE(FloatToStr(0.1 + 0.2), std::string("0.3"));
+        QCOMPARE(FloatToStr(25000.0), std::string("25000"));
+        QCOMPARE(FloatToStr(0.0), std::string("0"));
     }
 
     void listIndexErrorsNameTheIndex()

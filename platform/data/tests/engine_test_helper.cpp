@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         TDatabase db;
         db.DatabaseName = "HELPER";
         db.AliasName = "TESTDATA";
-        db.Params = QStringList{"USER NAME=SYSDBA", "PASSWORD=" + TestServerPassword()};
+        db.Params = QStringList{"USER NAME=" + TestServerUser(), "PASSWORD=" + TestServerPassword()};
         db.Open();
         if (mode == "hold") {
             TTable t;

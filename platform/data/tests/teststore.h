@@ -1,6 +1,6 @@
 // Scratch order data for the engine's tests: a temporary folder of table files, or a
-// scratch database on the local Firebird server, with an engine configuration file
-// naming it under the alias "TESTDATA".
+// scratch database on the tests' Firebird server (testsupport/testserver.h), with an
+// engine configuration file naming it under the alias "TESTDATA".
 #pragma once
 
 #include "alias.h"
@@ -8,6 +8,7 @@
 #include "fbclient.h"
 #include "localstore.h"
 #include "query.h"
+#include "testsupport/testserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,12 +18,6 @@
 
 #include <atomic>
 #include <memory>
-
-inline QString TestServerPassword()
-{
-    QString p = qEnvironmentVariable("ISC_PASSWORD");
-    return p.isEmpty() ? QString("keelboard") : p;
-}
 
 struct TestStore {
     bool Firebird = false;
@@ -41,8 +36,8 @@ struct TestStore {
         QTextStream out(&f);
         if (firebird) {
             static std::atomic<int> n{0};
-            // The server writes the file, so it lives where the server may write.
-            ServerName = QString("127.0.0.1:/tmp/quorvale-test-%1-%2.fdb").arg(QCoreApplication::applicationPid()).arg(++n);
+            ServerName = TestServerDatabase(
+                QString("quorvale-test-%1-%2.fdb").arg(QCoreApplication::applicationPid()).arg(++n));
             out << "[TESTDATA]\nDRIVER=INTRBASE\nSERVER NAME=" << ServerName << "\nUSER NAME=SYSDBA\n";
         } else {
             out << "; scratch data\n[TESTDATA]\nDRIVER=PARADOX\nPATH=" << Folder << "\n";
@@ -56,7 +51,7 @@ struct TestStore {
     {
         if (Firebird && Created) {
             try {
-                DropServerDatabase(ServerName, "SYSDBA", TestServerPassword());
+                DropServerDatabase(ServerName, TestServerUser(), TestServerPassword());
             } catch (...) {
             }
         }
@@ -68,7 +63,7 @@ struct TestStore {
     {
         db.DatabaseName = name;
         db.AliasName = "TESTDATA";
-        db.Params = QStringList{"USER NAME=SYSDBA", "PASSWORD=" + TestServerPassword()};
+        db.Params = QStringList{"USER NAME=" + TestServerUser(), "PASSWORD=" + TestServerPassword()};
         db.Open();
     }
 
@@ -96,7 +91,7 @@ struct TestStore {
             {"NEXTORD", "NewKey DOUBLE PRECISION"},
         };
         if (Firebird) {
-            CreateServerDatabase(ServerName, "SYSDBA", TestServerPassword());
+            CreateServerDatabase(ServerName, TestServerUser(), TestServerPassword());
             Created = true;
             TDatabase db;
             Open(db, "SETUP");

@@ -8,8 +8,22 @@
 #include "formatsettings.h"
 #include "localstore.h"
 
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+// Points bare database paths at another server for one test.
+struct LocalServerScope {
+    QString FHost;
+    int FPort;
+    LocalServerScope(const QString& host, int port)
+    {
+        LocalServer(FHost, FPort);
+        SetLocalServer(host, port);
+    }
+    ~LocalServerScope() { SetLocalServer(FHost, FPort); }
+};
 
 class UnitsTest : public QObject {
     Q_OBJECT
@@ -86,21 +100,112 @@ private slots:
         QCOMPARE(path, QString("C:\\DATA\\DEZAZAV.GDB"));
         QVERIFY(!ServerAnswers("127.0.0.1", 1));
         QVERIFY(!ServerAnswers("no-such-host.invalid", 3050));
+        SplitServerName("[::1]/3057:/d/X.GDB", host, port, path);
+        QCOMPARE(host, QString("::1"));
+        QCOMPARE(port, 3057);
+        QCOMPARE(path, QString("/d/X.GDB"));
+        SplitServerName("[fe80::1]:/d/X.GDB", host, port, path);
+        QCOMPARE(host, QString("fe80::1"));
+        QCOMPARE(port, 3050);
+        QCOMPARE(path, QString("/d/X.GDB"));
     }
 
-    void localDatesAreIsoText()
+    void aBarePathNamesTheLocalServer()
     {
-        TDateTime v = EncodeDate(2004, 3, 5) + EncodeTime(13, 45, 30, 250);
-        QCOMPARE(DateTimeToIsoText(v), QString("2004-03-05T13:45:30.250"));
-        QCOMPARE(IsoTextToDateTime("2004-03-05T13:45:30.250").toDouble(), v);
-        QCOMPARE(IsoTextToDateTime("2004-03-05").toDouble(), EncodeDate(2004, 3, 5));
-        QCOMPARE(IsoTextToDateTime("2004-03-05 13:45").toDouble(), EncodeDate(2004, 3, 5) + EncodeTime(13, 45, 0, 0));
-        QCOMPARE(DateTimeToIsoText(0), QString("1899-12-30T00:00:00.000"));
-        QVERIFY(IsoTextToDateTime("").isNull());
-        QVERIFY(IsoTextToDateTime("yesterday").isNull());
-        QVERIFY(IsoTextToDateTime("2004-02-30T00:00:00.000").isNull());
-        // Text order is date order.
-        QVERIFY(DateTimeToIsoText(EncodeDate(1999, 12, 31)) < DateTimeToIsoText(EncodeDate(2000, 1, 1)));
+        QString host, path;
+        int port;
+        LocalServerScope elsewhere("127.0.0.1", 3057);
+        SplitServerName("/home/u/DATA/DEZAZAV.GDB", host, port, path);
+        QCOMPARE(host, QString("127.0.0.1"));
+        QCOMPARE(port, 3057);
+        QCOMPARE(path, QString("/home/u/DATA/DEZAZAV.GDB"));
+        // A named host without a port is on the standard one, wherever the local server is.
+        SplitServerName("localhost:/home/u/DATA/DEZAZAV.GDB", host, port, path);
+        QCOMPARE(host, QString("localhost"));
+        QCOMPARE(port, 3050);
+    }
+
+    // A hosts file may list ::1 before 127.0.0.1 for localhost, and a server may listen
+    // on only one of them: each address is tried before the server counts as absent.
+    void theServerCheckTriesEveryAddressOfTheName()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress("127.0.0.1")));
+        const int port = server.serverPort();
+        QCOMPARE(FirstAnsweringAddress({"::1", "127.0.0.1"}, port), QString("127.0.0.1"));
+        QCOMPARE(FirstAnsweringAddress({"127.0.0.1", "::1"}, port), QString("127.0.0.1"));
+        QCOMPARE(FirstAnsweringAddress({"::1", "127.0.0.2"}, port), QString());
+        QCOMPARE(FirstAnsweringAddress({}, port), QString());
+        QVERIFY(ResolveHost("localhost").contains("127.0.0.1"));
+        QCOMPARE(AnsweringAddress("localhost", port), QString("127.0.0.1"));
+        QVERIFY(ServerAnswers("localhost", port));
+        // The connection goes to the address that answered, with the port written out.
+        QCOMPARE(ReachableServerName(QString("localhost/%1:/srv/DEZAZAV.GDB").arg(port)),
+                 QString("127.0.0.1/%1:/srv/DEZAZAV.GDB").arg(port));
+        {
+            LocalServerScope here("localhost", port);
+            QCOMPARE(ReachableServerName("/srv/DEZAZAV.GDB"), QString("127.0.0.1/%1:/srv/DEZAZAV.GDB").arg(port));
+        }
+        server.close();
+        QVERIFY(!ServerAnswers("localhost", port));
+        try {
+            ReachableServerName(QString("localhost/%1:/srv/DEZAZAV.GDB").arg(port));
+            QFAIL("no error without a server");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(QString::fromStdString(e.Message),
+                     QString("The database server is not running on localhost:%1").arg(port));
+        }
+    }
+
+    void anIPv6AddressIsWrittenInBrackets()
+    {
+        QTcpServer server;
+        if (!server.listen(QHostAddress("::1")))
+            QSKIP("this machine has no IPv6 loopback");
+        const int port = server.serverPort();
+        QCOMPARE(FirstAnsweringAddress({"127.0.0.1", "::1"}, port), QString("[::1]"));
+        QCOMPARE(ReachableServerName(QString("[::1]/%1:/srv/X.GDB").arg(port)), QString("[::1]/%1:/srv/X.GDB").arg(port));
+    }
+
+    void localDatesHaveOneStoredText()
+    {
+        auto text = [](TDateTime d) { return ToStorage(d, ftDateTime, dlSqlite).toString(); };
+        auto read = [](const QString& t) { return FromStorage(t, ftDateTime); };
+        const TDateTime day = EncodeDate(2004, 3, 5);
+        const TDateTime v = day + EncodeTime(13, 45, 30, 250);
+        // The form the order-database builder has always written: the engine writes it too.
+        QCOMPARE(text(day), QString("2004-03-05 00:00:00"));
+        QCOMPARE(text(day + EncodeTime(13, 45, 30, 0)), QString("2004-03-05 13:45:30"));
+        QCOMPARE(text(v), QString("2004-03-05 13:45:30.250"));
+        QCOMPARE(text(day + EncodeTime(0, 0, 0, 5)), QString("2004-03-05 00:00:00.005"));
+        QCOMPARE(text(0), QString("1899-12-30 00:00:00"));
+        QCOMPARE(text(EncodeDate(2000, 2, 29)), QString("2000-02-29 00:00:00"));
+        // A hair below midnight is midnight of the next day, never "24:00:00".
+        QCOMPARE(text(day - 1e-10), QString("2004-03-05 00:00:00"));
+        QCOMPARE(QString::fromStdString(DateTimeToStoredText(v)), text(v));
+        QVERIFY(ToStorage(v, ftDateTime, dlFirebird).typeId() == QMetaType::QDateTime);
+
+        QCOMPARE(read("2004-03-05 13:45:30.250").toDouble(), v);
+        QCOMPARE(read("2004-03-05T13:45:30.250").toDouble(), v); // as the engine wrote it before
+        QCOMPARE(read("2004-03-05 13:45:30.25").toDouble(), v);
+        QCOMPARE(read(" 2004-03-05 13:45:30 ").toDouble(), day + EncodeTime(13, 45, 30, 0));
+        QCOMPARE(read("2004-03-05 13:45").toDouble(), day + EncodeTime(13, 45, 0, 0));
+        QCOMPARE(read("2004-03-05").toDouble(), day);
+        QCOMPARE(read("2000-02-29 00:00:00").toDouble(), EncodeDate(2000, 2, 29));
+        for (const char* bad : {"", "   ", "yesterday", "2004-02-30 00:00:00", "2100-02-29", "2004-03-05 24:00:00",
+                                "2004-03-05 13:60", "2004-03-05X13:45", "2004-03-05 13:45:3", "2004-3-5",
+                                "2004-03-05 13:45:30.", "2004-03-05 13:45:30.2x"})
+            QVERIFY2(read(bad).isNull(), bad);
+        for (TDateTime d : {0.0, day, v, day + EncodeTime(23, 59, 59, 999), EncodeDate(9999, 12, 31)})
+            QCOMPARE(read(text(d)).toDouble(), d);
+
+        // Text order is time order, across every length the form takes.
+        const QList<TDateTime> rising = {EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 59, 999), EncodeDate(2000, 1, 1),
+                                         EncodeDate(2000, 1, 1) + EncodeTime(0, 0, 0, 1),
+                                         EncodeDate(2000, 1, 1) + EncodeTime(0, 0, 1, 0),
+                                         EncodeDate(2000, 1, 1) + EncodeTime(0, 1, 0, 0), EncodeDate(2000, 1, 2)};
+        for (int i = 1; i < rising.size(); ++i)
+            QVERIFY2(text(rising[i - 1]) < text(rising[i]), qPrintable(text(rising[i])));
         QCOMPARE(FromStorage(ToStorage(v, ftDateTime, dlFirebird), ftDateTime).toDouble(), v);
     }
 
@@ -120,6 +225,34 @@ private slots:
         FormatSettings.NegCurrFormat = 1;
         QCOMPARE(FormatCurrency(-2), QString("-$2.00"));
         FormatSettings.NegCurrFormat = 0;
+    }
+
+    void thousandsSeparatorsGoBetweenGroupsOfThree()
+    {
+        // No separator before a first group of three digits or fewer.
+        QCOMPARE(FormatFloat("#,##0", 0), QString("0"));
+        QCOMPARE(FormatFloat("#,##0", 7), QString("7"));
+        QCOMPARE(FormatFloat("#,##0", 100), QString("100"));
+        QCOMPARE(FormatFloat("#,##0", 999), QString("999"));
+        QCOMPARE(FormatFloat("#,##0", 1000), QString("1,000"));
+        QCOMPARE(FormatFloat("#,##0", 12345), QString("12,345"));
+        QCOMPARE(FormatFloat("#,##0", 100000), QString("100,000"));
+        QCOMPARE(FormatFloat("#,##0", 1234567), QString("1,234,567"));
+        QCOMPARE(FormatFloat("#,##0.00", 1234.5), QString("1,234.50"));
+        // Negative numbers: the sign before the first digit, or the negative section.
+        QCOMPARE(FormatFloat("#,##0", -100), QString("-100"));
+        QCOMPARE(FormatFloat("#,##0", -1234567), QString("-1,234,567"));
+        QCOMPARE(FormatFloat("#,##0;(#,##0)", -1234), QString("(1,234)"));
+        QCOMPARE(FormatFloat("0", 1234567), QString("1234567"));
+        QCOMPARE(FormatCurrency(100), QString("$100.00"));
+        QCOMPARE(FormatCurrency(-999.99), QString("($999.99)"));
+        // The separators are the user's.
+        const TFormatSettings saved = FormatSettings;
+        FormatSettings.ThousandSeparator = '.';
+        FormatSettings.DecimalSeparator = ',';
+        QCOMPARE(FormatFloat("#,##0.00", 1234567.5), QString("1.234.567,50"));
+        QCOMPARE(FormatFloat("#,##0.00", 100.5), QString("100,50"));
+        FormatSettings = saved;
     }
 
     void dateFormatsFollowTheSettings()

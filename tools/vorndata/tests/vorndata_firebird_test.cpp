@@ -1,8 +1,11 @@
-// The order database on a Firebird server: created in a scratch database that is
-// dropped afterwards. Needs a server on 127.0.0.1:3050 with SYSDBA/keelboard
-// (scripts/firebird-server); skips without one unless CI is set.
+// The order database on a Firebird server: created in a scratch database on the
+// tests' server (testsupport/testserver.h) that is dropped afterwards; skips without
+// the server unless CI is set.
+#include "alias.h"
 #include "builder.h"
+#include "cmdline.h"
 #include "tablecheck.h"
+#include "testsupport/testserver.h"
 
 #include <QDir>
 #include <QSqlError>
@@ -81,15 +84,12 @@ class VornDataFirebirdTest : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!ServerAnswers("127.0.0.1", 3050)) {
-            if (qEnvironmentVariableIsSet("CI"))
-                QFAIL("CI is set but no Firebird server answers on 127.0.0.1:3050 (scripts/firebird-server starts it)");
-            QSKIP("no Firebird server answers on 127.0.0.1:3050; run scripts/firebird-server to test the server storage");
-        }
-        // The server runs as its own user, so the file goes where it may write.
-        FLogin.serverName = QString("127.0.0.1:/tmp/vorndata-test-%1-%2.fdb")
-                                .arg(getpid())
-                                .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
+        REQUIRE_TEST_SERVER();
+        FLogin.serverName = TestServerDatabase(QString("vorndata-test-%1-%2.fdb")
+                                                   .arg(getpid())
+                                                   .arg(QUuid::createUuid().toString(QUuid::Id128).left(8)));
+        FLogin.user = TestServerUser();
+        FLogin.password = TestServerPassword();
     }
 
     void cleanup()
@@ -203,6 +203,28 @@ private slots:
             QVERIFY2(e.Message().contains("password", Qt::CaseInsensitive), qPrintable(e.Message()));
         }
         QVERIFY(!ServerDatabaseExists(FLogin));
+    }
+
+    void theSitesLoginInTheServerAliasServesTheCommandLine()
+    {
+        QTemporaryDir dir;
+        const QString config = dir.filePath("engine.ini");
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+        file.write(("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=" + FLogin.serverName + "\n" + TestServerLogin()).toUtf8());
+        file.close();
+        qputenv("VORN_ENGINE_CONFIG", config.toUtf8());
+        Session.Reset();
+        CommandLine line;
+        QString error;
+        const bool parsed = ParseCommandLine({"--server", FLogin.serverName, "--orders", "5"}, &line, &error);
+        qunsetenv("VORN_ENGINE_CONFIG");
+        Session.Reset();
+        QVERIFY2(parsed, qPrintable(error));
+        QCOMPARE(line.login.password, TestServerPassword());
+        line.options.today = Today;
+        QVERIFY(BuildServer(line.login, line.options).databaseCreated);
+        QVERIFY(ServerDatabaseExists(FLogin));
     }
 
 private:

@@ -1,5 +1,6 @@
 // The order database in a folder of table files: layout, keys, indexes, content,
 // determinism, refusal to overwrite, and the command line.
+#include "alias.h"
 #include "builder.h"
 #include "cmdline.h"
 #include "tablecheck.h"
@@ -144,6 +145,8 @@ private slots:
     {
         QVERIFY(FBuilt.isValid());
         BuildLocal(FBuilt.path(), Options());
+        // The command line reads the engine configuration: this machine's must not count.
+        qputenv("VORN_ENGINE_CONFIG", QDir(FConfig.path()).filePath("engine.ini").toUtf8());
     }
 
     void rulesArithmetic()
@@ -366,6 +369,36 @@ private slots:
         QCOMPARE(line.login.password, QString("keelboard"));
     }
 
+    void theServerLoginComesFromTheServerAliasUnlessGiven()
+    {
+        auto configure = [this](const QString& text) {
+            QFile file(QDir(FConfig.path()).filePath("engine.ini"));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+            file.write(text.toUtf8());
+            file.close();
+            Session.Reset();
+        };
+        auto login = [](const QStringList& arguments) {
+            CommandLine line;
+            QString error;
+            if (!ParseCommandLine(arguments, &line, &error))
+                return "error: " + error;
+            return line.login.user + "/" + line.login.password;
+        };
+        configure("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=h:/x.fdb\nUSER NAME=CLERK\nPASSWORD=site secret\n");
+        QCOMPARE(login({"--server", "h:/x.fdb"}), QString("CLERK/site secret"));
+        QCOMPARE(login({"--server", "h:/x.fdb", "--password", "pw"}), QString("CLERK/pw"));
+        QCOMPARE(login({"--server", "h:/x.fdb", "--user", "ALICE"}), QString("ALICE/site secret"));
+        QCOMPARE(login({"--user", "ALICE", "--password", "pw", "--server", "h:/x.fdb"}), QString("ALICE/pw"));
+        configure("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=h:/x.fdb\nPASSWORD=site secret\n");
+        QCOMPARE(login({"--server", "h:/x.fdb"}), QString("SYSDBA/site secret"));
+        configure("[OTHER]\nDRIVER=INTRBASE\nSERVER NAME=h:/x.fdb\nPASSWORD=site secret\n"
+                  "[DEZAZAV]\nDRIVER=PARADOX\nPATH=/d\nPASSWORD=not a server's\n");
+        QCOMPARE(login({"--server", "h:/x.fdb"}), QString("SYSDBA/keelboard"));
+        configure("");
+        QCOMPARE(login({"--server", "h:/x.fdb"}), QString("SYSDBA/keelboard"));
+    }
+
     void refusesBadCommandLines_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -418,6 +451,7 @@ private slots:
 
 private:
     QTemporaryDir FBuilt;
+    QTemporaryDir FConfig;
 };
 
 QTEST_GUILESS_MAIN(VornDataTest)
