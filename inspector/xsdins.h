@@ -468,7 +468,8 @@ public:
     // The value as it is committed: under the date mask unfilled positions become
     // leading blanks of their group and the separators stay.
     std::string GetEditText() const;
-    void SetEditText(const std::string& Text);
+    // Takes the text by value: a long one's tail is kept without another copy.
+    void SetEditText(std::string Text);
     // The character level of typing; false when the character is refused.
     bool HandleChar(int Char);
     void AutoComplete(const QString& Typed);

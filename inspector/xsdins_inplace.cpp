@@ -212,7 +212,7 @@ std::string TZInplaceEdit::GetEditText() const
     return Result;
 }
 
-void TZInplaceEdit::SetEditText(const std::string& Text)
+void TZInplaceEdit::SetEditText(std::string Text)
 {
     FHiddenTail.clear();
     FByteWise = false;
@@ -222,7 +222,8 @@ void TZInplaceEdit::SetEditText(const std::string& Text)
         // and comes back after the head, edited or not.
         const size_t Head = TextHeadSize(Text, FByteWise, LongValueChars);
         const QString Shown = BytesToText(std::string_view(Text).substr(0, Head), FByteWise);
-        FHiddenTail = Text.substr(Head);
+        Text.erase(0, Head);
+        FHiddenTail = std::move(Text);
         // A stored value is shown whole, never cut to the typing limit.
         if (maxLength() < Shown.size())
             setMaxLength(static_cast<int>(Shown.size()));

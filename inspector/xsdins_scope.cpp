@@ -325,14 +325,14 @@ void TNodescope::LoadEdit(bool Activate)
         E->Activate();
     const TEditorFlags Flags = E->GetFlags();
     const TEditKind Kind = EditKind();
-    const std::string Text = Kind == ekBoolean ? std::string() : GetDisplayValue(FRow);
+    std::string Text = Kind == ekBoolean ? std::string() : GetDisplayValue(FRow);
     int MaxLength = E->GetMaxLength();
     if (MaxLength <= 0)
         MaxLength = 32767;
     // A boolean row is edited by its check box; read-only there only hides the caret.
     FInplaceEdit->setReadOnly((Flags & efReadOnly) != 0 || Kind == ekBoolean);
     FInplaceEdit->FAutoCommit = (Flags & efAutoCommit) != 0;
-    FInplaceEdit->SetEditText(Text);
+    FInplaceEdit->SetEditText(std::move(Text));
     // A stored value longer than the limit is shown whole, never cut: the limit
     // only stops typing, as it does on a native edit. A long value's hidden tail
     // counts against it too.

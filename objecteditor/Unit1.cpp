@@ -135,11 +135,11 @@ void TForm1::FormCreate()
     ui->Nodescope1->SchemaNode = Declaration;
     if (!Declaration)
         throw Exception("No declaration named \"LegalCustomer\" in \"" + SchemaFile + "\"");
-    // Only an object that cannot be read or parsed gives way to the default instance.
     try {
         FObject.reset(TXMLNode::CreateFromFile(ObjectFile, nullptr));
     } catch (const std::exception&) {
-        // A missing or broken object silently gives way to the default instance.
+        // Only an object that cannot be read or parsed (or is missing) gives way,
+        // silently, to the default instance.
         FObjectUnreadable = QFileInfo::exists(QString::fromLocal8Bit(ObjectFile.c_str()));
         FObject.reset();
     }

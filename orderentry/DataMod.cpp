@@ -145,7 +145,7 @@ void AddFields(TVornData& module, TDataSet* dataSet, std::initializer_list<TFiel
         if (rules.Left)
             f->Alignment = taLeftJustify;
         f->Required = rules.Required;
-        f->Visible = rules.Hidden;
+        f->Visible = !rules.Hidden;
         f->ReadOnly = rules.ReadOnly;
         f->DisplayLabel = rules.DisplayLabel;
         f->DisplayFormat = rules.DisplayFormat;

@@ -4,10 +4,33 @@
 // double click, and the commit when the focus leaves.
 #include "scopefixture.h"
 
+#include "formatsettings.h"
+
 #include <QClipboard>
 #include <QLineEdit>
 #include <QScreen>
 #include <QVBoxLayout>
+
+namespace {
+
+const char* const BytesSchema = R"(<xsd:schema>
+<xsd:element name="R"><xsd:complexType><xsd:sequence>
+ <xsd:element name="T" type="xsd:string"/>
+ <xsd:element name="E"><xsd:simpleType><xsd:restriction base="xsd:string">
+  <xsd:enumeration value="tea"/><xsd:enumeration value="caf)" "\xe9" R"("/>
+ </xsd:restriction></xsd:simpleType></xsd:element>
+ <xsd:element name="S"><xsd:simpleType><xsd:restriction base="xsd:string">
+  <xsd:maxLength value="5"/></xsd:restriction></xsd:simpleType></xsd:element>
+ <xsd:element name="U" type="xsd:string"/>
+</xsd:sequence></xsd:complexType></xsd:element>
+</xsd:schema>)";
+
+// T holds Latin-1 bytes, U the same word in UTF-8; S is longer than its maxLength.
+const char* const BytesObject = "<R><T>caf\xe9</T><E>tea</E><S>abcdefghij</S><U>caf\xc3\xa9</U></R>";
+
+enum BytesRow { bT, bE, bS, bU };
+
+} // namespace
 
 class InplaceTest : public QObject {
     Q_OBJECT
@@ -130,9 +153,10 @@ private slots:
         QVERIFY(!F.Edit()->FButton->isVisible());
         QCOMPARE(F.Edit()->displayText(), QString("21/05/1999"));
         QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString("21/05/1999"));
-        // Unfilled optional positions become leading blanks of their group.
+        // An unfilled mask is no date; unfilled optional positions become leading
+        // blanks of their group.
         F.Edit()->SetEditText("");
-        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString("  /  /    "));
+        QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString());
         F.Edit()->setCursorPosition(0);
         F.Type("1");
         QCOMPARE(QString::fromStdString(F.Edit()->GetEditText()), QString(" 1/  /    "));
@@ -154,6 +178,167 @@ private slots:
         QCOMPARE(F.Ins->FRow, int(rCount));
         QCOMPARE(F.Edit()->inputMask(), QString());
         QCOMPARE(F.Edit()->text(), QString("7"));
+    }
+
+    void emptyDateClearsTheRow()
+    {
+        // With '/' the empty mask used to reach the date check as "  /  /    ".
+        const char Saved = FormatSettings.DateSeparator;
+        for (const char Separator : {'/', '.', '-'}) {
+            FormatSettings.DateSeparator = Separator;
+            ScopeFixture F;
+            TMessageRecorder Boxes;
+            F.Select(rSince);
+            QCOMPARE(F.Edit()->displayText(), QString("21") + Separator + "05" + Separator + "1999");
+            F.Edit()->selectAll();
+            QTest::keyClick(F.Edit(), Qt::Key_Delete);
+            QVERIFY(F.Edit()->isModified());
+            QTest::keyClick(F.Edit(), Qt::Key_Return);
+            QVERIFY2(Boxes.Requests.empty(), Boxes.Requests.empty() ? "" : qPrintable(Boxes.Requests[0].Text));
+            QCOMPARE(F.Text(rSince), QString());
+            QCOMPARE(F.Ins->FRow, int(rCount));
+            // The cleared row shows the empty mask and takes a new date.
+            F.Select(rSince);
+            QCOMPARE(F.Edit()->displayText(), QString("__") + Separator + "__" + Separator + "____");
+            F.Edit()->setCursorPosition(0);
+            F.Type("01022024");
+            QTest::keyClick(F.Edit(), Qt::Key_Return);
+            QCOMPARE(F.Text(rSince), QString("01") + Separator + "02" + Separator + "2024");
+        }
+        FormatSettings.DateSeparator = Saved;
+    }
+
+    void bytesTheLocaleCannotDecodeStayAsStored()
+    {
+        // The pair of conversions: valid UTF-8 is decoded, other bytes one per
+        // character, and each comes back as it was.
+        for (const std::string& Bytes : {std::string("caf\xe9"), std::string("caf\xc3\xa9"), std::string("\xc3"),
+                                         std::string("a\0b", 3), std::string("\xed\xa0\x80"), std::string("\xf0\x9f\x98\x80")}) {
+            const bool ByteWise = !IsLocalText(Bytes);
+            QCOMPARE(TextToBytes(BytesToText(Bytes), ByteWise), Bytes);
+        }
+        QCOMPARE(BytesToText("caf\xe9"), QString("caf") + QChar(0xE9));
+        QCOMPARE(BytesToText("caf\xc3\xa9"), QString("caf") + QChar(0xE9));
+        QVERIFY(!IsLocalText("\xc0\x80"));  // an overlong form is no UTF-8
+
+        ScopeFixture F(BytesSchema, BytesObject, "R");
+        TMessageRecorder Boxes;
+        F.Select(bT);
+        QCOMPARE(F.Edit()->text(), QString("caf") + QChar(0xE9));
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type("!");
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QCOMPARE(F.Object->Child(bT)->GetText(), std::string("caf\xe9!"));
+        // A character beyond one byte goes in in the locale's encoding; the rest stays.
+        F.Select(bT);
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        QTest::sendKeyEvent(QTest::Click, F.Edit(), Qt::Key_unknown, QString(QChar(0x20AC)), Qt::NoModifier);
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QCOMPARE(F.Object->Child(bT)->GetText(), std::string("caf\xe9!\xe2\x82\xac"));
+        // UTF-8 stays UTF-8.
+        F.Select(bU);
+        QCOMPARE(F.Edit()->text(), QString("caf") + QChar(0xE9));
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type("!");
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QCOMPARE(F.Object->Child(bU)->GetText(), std::string("caf\xc3\xa9!"));
+
+        // A list value picked from the drop-down is stored as the schema has it.
+        F.Select(bE);
+        TZListButton* Button = F.Edit()->FButton;
+        QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(Button->FListVisible);
+        QCOMPARE(Button->FList->item(1)->text(), QString("caf") + QChar(0xE9));
+        QCOMPARE(Button->FList->currentRow(), 0);
+        QTest::keyClick(Button, Qt::Key_Down);
+        QTest::keyClick(Button, Qt::Key_Return);
+        QVERIFY2(Boxes.Requests.empty(), Boxes.Requests.empty() ? "" : qPrintable(Boxes.Requests[0].Text));
+        QCOMPARE(F.Object->Child(bE)->GetText(), std::string("caf\xe9"));
+        // So is one completed from typing.
+        F.Object->Child(bE)->SetText("tea");
+        F.Ins->LoadEdit(false);
+        F.Edit()->selectAll();
+        QTest::keyClick(F.Edit(), Qt::Key_Backspace);
+        F.Type("C");
+        QCOMPARE(F.Edit()->text(), QString("caf") + QChar(0xE9));
+        QCOMPARE(F.Edit()->selectedText(), QString("af") + QChar(0xE9));
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QVERIFY(Boxes.Requests.empty());
+        QCOMPARE(F.Object->Child(bE)->GetText(), std::string("caf\xe9"));
+        // Neither is the value of a row the user only passed through.
+        F.Select(bT);
+        F.Select(bU);
+        F.Select(bT);
+        QCOMPARE(F.Object->Child(bT)->GetText(), std::string("caf\xe9!\xe2\x82\xac"));
+    }
+
+    void valueLongerThanMaxLengthShowsWholeAndStays()
+    {
+        ScopeFixture F(BytesSchema, BytesObject, "R");
+        TMessageRecorder Boxes;
+        int Changes = 0;
+        F.Ins->OnChange = [&](TNodescope*, TXMLPropEditor*) { ++Changes; };
+        F.Select(bS);
+        QCOMPARE(F.Ins->FRows->Rows(bS)->Editor->GetMaxLength(), 5);
+        QCOMPARE(F.Edit()->text(), QString("abcdefghij"));
+        QVERIFY(F.Edit()->maxLength() >= 10);
+        QCOMPARE(F.Edit()->GetEditText(), std::string("abcdefghij"));
+        // Enter without typing, moving away and coming back: nothing is written.
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QCOMPARE(F.Ins->FRow, int(bU));
+        QTest::keyClick(F.Edit(), Qt::Key_Up);
+        QCOMPARE(F.Ins->FRow, int(bS));
+        QCOMPARE(F.Edit()->text(), QString("abcdefghij"));
+        F.Select(bT);
+        QCOMPARE(F.Object->Child(bS)->GetText(), std::string("abcdefghij"));
+        QCOMPARE(Changes, 0);
+        // Typing cannot make it longer.
+        F.Select(bS);
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type("k");
+        QCOMPARE(F.Edit()->text(), QString("abcdefghij"));
+        QVERIFY(Boxes.Requests.empty());
+    }
+
+    void longValueIsEditedInItsHead()
+    {
+        // A value of a megabyte: the edit holds its head, the rest follows it back.
+        ScopeFixture F;
+        const std::string Long = "start" + std::string(1 << 20, 'x') + "end";
+        F.Object->Child(rNote)->SetText(Long);
+        F.Select(rNote);
+        QVERIFY(F.Edit()->text().size() <= 4096);
+        QVERIFY(F.Edit()->text().startsWith("startxxx"));
+        QVERIFY(!F.Edit()->isModified());
+        QVERIFY(F.Edit()->GetEditText() == Long);
+        // Passing through changes nothing.
+        QTest::keyClick(F.Edit(), Qt::Key_Up);
+        QTest::keyClick(F.Edit(), Qt::Key_Down);
+        QCOMPARE(F.Ins->FRow, int(rNote));
+        QVERIFY(F.Object->Child(rNote)->GetText() == Long);
+        // Typing edits the head and the tail comes after it. Like any value past
+        // its maxLength (255 here) it can be changed but not grown.
+        QTest::keyClick(F.Edit(), Qt::Key_Home);
+        QTest::keyClick(F.Edit(), Qt::Key_Right, Qt::ShiftModifier);
+        F.Type("S");
+        QTest::keyClick(F.Edit(), Qt::Key_End);
+        F.Type("A");
+        QVERIFY(F.Edit()->text().startsWith("Start"));
+        QTest::keyClick(F.Edit(), Qt::Key_Return);
+        QVERIFY(F.Object->Child(rNote)->GetText() == "S" + Long.substr(1));
+
+        // A head never cuts a character in two, nor changes how the value decodes.
+        std::string Accents;
+        for (int I = 0; I < 300000; ++I)
+            Accents += "\xc3\xa9";
+        std::string Latin(300000, '\xe9');
+        for (const std::string& Value : {Accents, Latin}) {
+            F.Object->Child(rNote)->SetText(Value);
+            F.Ins->LoadEdit(false);
+            QVERIFY(F.Edit()->text().size() <= 4096);
+            QCOMPARE(F.Edit()->text().at(0), QChar(0xE9));
+            QVERIFY(F.Edit()->GetEditText() == Value);
+        }
     }
 
     void dropDownSizesAndPlacement()

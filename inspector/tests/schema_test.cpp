@@ -395,6 +395,18 @@ private slots:
         QCOMPARE(QColor(On.pixel(12, 0)).rgb(), Face.rgb());
         QCOMPARE(QColor(On.pixel(27, 15)).rgb(), Face.rgb());
         QCOMPARE(QColor(Render(1, true, false).pixel(12, 7)).rgb(), Shadow.rgb());
+        // An unticked box on a white cell stands out from it: its own edge, just
+        // inside the frame, is dark on every side.
+        {
+            QImage White(Cell.size(), QImage::Format_RGB32);
+            White.fill(Qt::white);
+            QPainter P(&White);
+            DrawCheck(&P, Cell, 0, true, true, false, true);
+            P.end();
+            for (const QPoint Edge : {QPoint(13, 7), QPoint(26, 7), QPoint(19, 1), QPoint(19, 14)})
+                QVERIFY2(qGray(White.pixel(Edge)) < 170, qPrintable(QColor(White.pixel(Edge)).name()));
+            QVERIFY(qGray(White.pixel(19, 7)) > 200);  // the inside stays light
+        }
 
         // A boolean row draws the tick exactly when its value is "true".
         Doc S = Schema("xsd:", "<xsd:element name=\"B\" type=\"xsd:boolean\"/>");

@@ -204,6 +204,34 @@ private slots:
         QCOMPARE(F.Ins->FRowCount, 12);
     }
 
+    void ctrlArrowsReachTheControlFromTheFocus()
+    {
+        // The keys go where a user's keyboard sends them: to the focus, which is
+        // the in-place edit.
+        ScopeFixture F;
+        F.Select(rAddress);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(F.Edit()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
+        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
+        QCOMPARE(F.Ins->FRowCount, 15);
+        QCOMPARE(F.Ins->FRow, int(rAddress));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::ControlModifier);
+        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
+        QCOMPARE(F.Ins->FRowCount, 12);
+        // On a row without children they commit pending typing only.
+        F.Select(rName);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), "x");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(F.Text(0), QString("Annx"));
+        QCOMPARE(F.Ins->FRow, int(rName));
+        QCOMPARE(F.Ins->FRowCount, 12);
+        // Plain arrows still move the cursor in the edit.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QCOMPARE(F.Edit()->cursorPosition(), 1);
+    }
+
     void wheelNotchesMoveTheSelection()
     {
         ScopeFixture F;

@@ -1,42 +1,92 @@
 // Enters orders through the data module, as a clerk's program would, for the tests
 // that run several programs on one database at once.
 //
-//   datamod_orderer <engine config> <orders> <part number> <customer number>
+//   datamod_orderer <engine config> <orders> <part number> <customer number> [retry]
+//   datamod_orderer hold <engine config> <table>
 //
-// Each order gets one line of 2 of the part. Prints "ORDER <number>" per order taken,
+// Each order gets one line of 2 of the part. Prints "ORDER <number>" per order stored,
 // then "RETRIES <n>" (numbers refused because another program held NEXTORD) and
 // "DONE". A refusal that is not the held counter table, or any other failure, ends
-// the program with exit code 1.
+// the program with exit code 1. With "retry", a save that another program's change
+// made fail (the question "...Discard the edits to PartNo ..." is answered Cancel, or
+// the order could not be written) is dropped as a clerk would drop it, and the order
+// is entered again; "QUESTIONS <n>" and "DROPPED <n>" count them.
+//
+// "hold" opens the table exclusively, prints "HELD", and lets go when its input ends.
 #include "DataMod.h"
 #include "messages.h"
+#include "table.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
+#include <string>
+
+namespace {
+
+int Hold(const QString& table)
+{
+    TDatabase db;
+    db.DatabaseName = "HOLDER";
+    db.AliasName = "DBDEMOS";
+    // As the data module logs in: a login in the alias wins over this one.
+    db.Params = QStringList{"USER NAME=sysdba", "PASSWORD=keelboard"};
+    db.Open();
+    TTable t;
+    t.SetDatabase(&db);
+    t.TableName = table;
+    t.Exclusive = true;
+    t.Open();
+    std::printf("HELD\n");
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+    }
+    t.Close();
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc >= 4 && QString(argv[1]) == "hold") {
+        qputenv("VORN_ENGINE_CONFIG", argv[2]);
+        try {
+            return Hold(argv[3]);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "holding failed: %s\n", e.what());
+            return 1;
+        }
+    }
     if (argc < 5) {
-        std::fprintf(stderr, "usage: datamod_orderer <config> <orders> <part> <customer>\n");
+        std::fprintf(stderr, "usage: datamod_orderer <config> <orders> <part> <customer> [retry]\n");
         return 2;
     }
     qputenv("VORN_ENGINE_CONFIG", argv[1]);
     const int count = QString(argv[2]).toInt();
     const double partNo = QString(argv[3]).toDouble();
     const double custNo = QString(argv[4]).toDouble();
-    // No one is there to answer: any question is a failure of the run.
-    TMessageResponderScope noUser([](const TMessageRequest& r) {
+    const bool retry = argc >= 6 && QString(argv[5]) == "retry";
+    int questions = 0;
+    // No one is there to answer: any other question is a failure of the run.
+    TMessageResponderScope noUser([&](const TMessageRequest& r) {
+        if (retry && r.Text.contains("\r\nDiscard the edits to PartNo ")) {
+            ++questions;
+            return mrCancel;
+        }
         std::fprintf(stderr, "unexpected message: %s\n", r.Text.toLocal8Bit().constData());
         std::exit(1);
         return mrCancel;
     });
     try {
         std::unique_ptr<TVornData> data(CreateVornData());
-        int retries = 0;
+        int retries = 0, dropped = 0;
         qint64 slowestRefusalMs = 0;
         for (int i = 0; i < count; ++i) {
             for (;;) {
@@ -62,11 +112,22 @@ int main(int argc, char** argv)
             data->ItemsPartNo->SetAsFloat(partNo);
             data->ItemsQty->SetAsInteger(2);
             data->Items->Post();
-            data->Orders->Post();
+            try {
+                data->Orders->Post();
+            } catch (const Exception& e) {
+                if (!retry)
+                    throw;
+                // The apply rolled back and its caches wait: drop the order, enter it again.
+                ++dropped;
+                data->OrdersAfterCancel(data->Orders);
+                --i;
+                continue;
+            }
             std::printf("ORDER %.0f\n", orderNo);
             std::fflush(stdout);
         }
-        std::printf("RETRIES %d\nSLOWEST_REFUSAL_MS %lld\nDONE\n", retries, static_cast<long long>(slowestRefusalMs));
+        std::printf("RETRIES %d\nSLOWEST_REFUSAL_MS %lld\nQUESTIONS %d\nDROPPED %d\nDONE\n", retries,
+                    static_cast<long long>(slowestRefusalMs), questions, dropped);
         std::fflush(stdout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());

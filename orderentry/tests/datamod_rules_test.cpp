@@ -143,6 +143,31 @@ private slots:
         QCOMPARE(store->Number("SELECT NewCust FROM NEXTCUST"), next);
     }
 
+    void aCustomerWithAnEmptyCompanyTakesNoNumber()
+    {
+        const double next = store->Number("SELECT NewCust FROM NEXTCUST");
+        const double customers = store->Number("SELECT COUNT(*) FROM CUSTOMER");
+        vd->Cust->Insert();
+        vd->CustCompany->SetAsString("");
+        vd->CustPhone->SetAsString("555-0199");
+        try {
+            vd->Cust->Post();
+            QFAIL("posted a customer with an empty company");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(QString::fromStdString(e.Message), QString("Field 'Company' must have a value"));
+        }
+        QCOMPARE(vd->Cust->State(), dsInsert);
+        QVERIFY(vd->CustCustNo->IsNull());
+        QCOMPARE(store->Number("SELECT NewCust FROM NEXTCUST"), next);
+        // Named after all, it is numbered and stored.
+        vd->CustCompany->SetAsString("Blank Reef Ltd");
+        vd->Cust->Post();
+        QCOMPARE(vd->CustCustNo->AsFloat(), next);
+        vd->Cust->ApplyUpdates();
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM CUSTOMER"), customers + 1);
+        QCOMPARE(store->Value("SELECT Company FROM CUSTOMER WHERE CustNo = ?", {next}).toString(), QString("Blank Reef Ltd"));
+    }
+
     void linesAreNumberedInPostingOrderAndRenumberedOnEdit()
     {
         NewOrder();
@@ -493,6 +518,41 @@ private slots:
         QCOMPARE(OnOrder(kPartA), a0);
     }
 
+    void cancellingAnEditOfAStoredOrderWithLinesAsksNothing()
+    {
+        double orderNo;
+        {
+            QuietUser quiet;
+            orderNo = StoredOrder({{kPartA, 2}, {kPartB, 1}});
+        }
+        const double a = StoredOnOrder(kPartA);
+        QVERIFY(vd->Orders->Locate("OrderNo", orderNo));
+        QVERIFY(!vd->Items->IsEmpty());
+        TMessageRecorder user; // a question would be answered Cancel, keeping the edit
+        vd->Orders->Edit();
+        vd->OrdersFreight->SetAsFloat(7);
+        vd->Orders->Cancel();
+        QVERIFY(user.Requests.empty());
+        QCOMPARE(vd->Orders->State(), dsBrowse);
+        QCOMPARE(vd->OrdersFreight->AsFloat(), 0.0);
+        // A changed line puts the order in edit too; cancelling drops the line's change
+        // and its on-order adjustment, without a question.
+        vd->Items->First();
+        vd->Items->Edit();
+        vd->ItemsQty->SetAsInteger(9);
+        vd->Items->Post();
+        QCOMPARE(vd->Orders->State(), dsEdit);
+        QCOMPARE(OnOrder(kPartA), a + 7);
+        vd->Orders->Cancel();
+        QVERIFY(user.Requests.empty());
+        QCOMPARE(vd->Orders->State(), dsBrowse);
+        for (TDataSet* ds : std::initializer_list<TDataSet*>{vd->Orders, vd->Items, vd->Parts, vd->Cust})
+            QVERIFY2(!ds->UpdatesPending(), qPrintable(ds->objectName()));
+        QCOMPARE(OnOrder(kPartA), a);
+        QCOMPARE(store->Number("SELECT SUM(Qty) FROM ITEMS WHERE OrderNo = ?", {orderNo}), 3.0);
+        QCOMPARE(StoredOnOrder(kPartA), a);
+    }
+
     void cancelEditsDiscardsEverythingWithoutAsking()
     {
         TMessageRecorder user;
@@ -647,7 +707,7 @@ private slots:
         vd->PartsOnHand->SetAsFloat(88);
         vd->Parts->Post();
         store->Exec("DELETE FROM PARTS WHERE PartNo = ?", {kPartA});
-        const QString question = "Record not found or changed by another user.\r\n"
+        const QString question = "Record changed by another user.\r\n"
                                  "Discard the edits to PartNo 9001 and continue updating?";
         {
             TMessageRecorder user({mrCancel});

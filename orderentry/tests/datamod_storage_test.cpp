@@ -82,6 +82,15 @@ private slots:
         QCOMPARE(VornData, nullptr);
     }
 
+    void aMistypedDriverEndsCreationNamingIt()
+    {
+        vd.reset();
+        store->WriteConfig("[DBDEMOS]\nDRIVER=PARDOX\nPATH=" + store->DataFolder + "\n");
+        ExpectError([] { std::unique_ptr<TVornData> created(CreateVornData()); },
+                    "Cannot open alias DBDEMOS: unknown driver PARDOX (the drivers are PARADOX and INTRBASE)");
+        QCOMPARE(VornData, nullptr);
+    }
+
     void theDataFolderLiesTwoLevelsAboveTheProgram()
     {
         AppFolder = "/A/B/C/";

@@ -409,6 +409,29 @@ private slots:
         QVERIFY(!MainForm);
     }
 
+    void sessionEndDuringTheStartEndsTheProgram()
+    {
+        // A signal while the windows are still being made: the start runs to its end
+        // and the program ends then, everything freed, instead of running on.
+        FBox->SetEngineConfig(FBox->LocalAlias());
+        OnStartupStep = [&](const QString& step) {
+            if (step == "MainForm")
+                ::raise(SIGTERM);
+        };
+        QTimer safety;
+        safety.setSingleShot(true);
+        connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        safety.start(60000);
+        TMessageRecorder messages;
+
+        const int result = RunOrderEntry();
+
+        QCOMPARE(result, 0);
+        QVERIFY(!MainForm && !VornData);
+        QVERIFY(ApplicationComponents().isEmpty());
+        QVERIFY(messages.Requests.empty());
+    }
+
     void signalEndsTheProgramCleanly_data()
     {
         QTest::addColumn<int>("signal");

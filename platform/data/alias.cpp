@@ -96,7 +96,9 @@ void TSession::AddAlias(const QString& name, const QString& driver, const QStrin
         throw EDatabaseError("Alias already exists: " + name.toStdString());
     QString d = driver.toUpper();
     if (d != "PARADOX" && d != "INTRBASE")
-        throw EDatabaseError("Unknown driver: " + driver.toStdString());
+        throw EDatabaseError(("Cannot add alias " + name + ": unknown driver " + driver
+                              + " (the drivers are PARADOX and INTRBASE)")
+                                 .toStdString());
     Alias a{name, d, {}};
     for (const QString& p : params) {
         int eq = p.indexOf('=');

@@ -12,6 +12,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <functional>
+#include <unistd.h>
+
 #include <memory>
 
 #ifdef QUORVALE_TEST_FIREBIRD
@@ -367,6 +370,38 @@ private slots:
         QCOMPARE(store->Scalar("SELECT EmpNo FROM ORDERS WHERE OrderNo = 3000"), 1.0);
         // Outside edit nothing can be assigned.
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, freight->SetAsFloat(1));
+    }
+
+    void anEmptyTextIsNoValue()
+    {
+        auto* t = NewTable("PARTS", "PartNo");
+        new TFloatField(t, "PartNo");
+        auto* description = new TStringField(t, "Description", 30);
+        description->Required = true;
+        t->Open();
+        t->Insert();
+        t->FieldByName("PartNo")->SetAsFloat(900);
+        description->SetAsString("");
+        QVERIFY(description->IsNull());
+        try {
+            t->Post();
+            QFAIL("posted an empty description");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.Message, std::string("Field 'Description' must have a value"));
+        }
+        QCOMPARE(t->State(), dsInsert);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900"), 0.0);
+        // A blank is text.
+        description->SetAsString(" ");
+        QVERIFY(!description->IsNull());
+        t->Post();
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900 AND Description = ' '"), 1.0);
+        // Emptied, an optional text is stored as no value.
+        description->Required = false;
+        t->Edit();
+        description->SetValue(QString(""));
+        t->Post();
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900 AND Description IS NULL"), 1.0);
     }
 
     void displayTextsFollowFormats()
@@ -731,13 +766,118 @@ private slots:
             action = uaAbort;
         };
         QVERIFY_THROWS_EXCEPTION(EAbort, parts->ApplyUpdates());
-        QCOMPARE(seen, QStringList{"Record not found or changed by another user 0 101"});
+        QCOMPARE(seen, QStringList{"Record changed by another user 0 101"});
         QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 0.0);
         QVERIFY(parts->UpdatesPending());
         parts->OnUpdateError = [](TDataSet*, EDatabaseError&, TUpdateKind, TUpdateAction& action) { action = uaSkip; };
         parts->ApplyUpdates();
         QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 6.0);
         QVERIFY(!parts->UpdatesPending()); // the skipped edit is discarded
+    }
+
+    // What another program wrote since this one read is never written over: an edit
+    // requires the columns it changes, a delete every column, to hold what was read.
+    void changesOfAnotherUserAreUpdateErrors()
+    {
+        TTable* parts = NewTable("PARTS");
+        TTable* orders = NewTable("ORDERS");
+        for (TTable* t : {parts, orders})
+            t->SetCachedUpdates(true);
+        QStringList seen;
+        for (TTable* t : {parts, orders})
+            t->OnUpdateError = [&](TDataSet* ds, EDatabaseError& e, TUpdateKind kind, TUpdateAction& action) {
+                seen << QString("%1 %2 %3").arg(QString::fromStdString(e.Message)).arg(kind).arg(ds->Fields(0)->AsFloat());
+                action = uaSkip;
+            };
+        parts->Open();
+        orders->Open();
+        auto edit = [](TTable* t, double key, const char* field, double value) {
+            QVERIFY(t->Locate(t->Fields(0)->FieldName, key));
+            t->Edit();
+            t->FieldByName(field)->SetAsFloat(value);
+            t->Post();
+        };
+        auto remove = [](TTable* t, double key) {
+            QVERIFY(t->Locate(t->Fields(0)->FieldName, key));
+            t->Delete();
+        };
+        edit(parts, 101, "OnOrder", 2);
+        edit(parts, 102, "OnOrder", 2);
+        remove(parts, 103);
+        remove(orders, 1004);
+        edit(orders, 1005, "Freight", 9);
+        // Another program, meanwhile.
+        {
+            TDatabase other;
+            store->Open(other, "OTHER");
+            store->Exec(other, "UPDATE PARTS SET OnOrder = 5 WHERE PartNo = 101");
+            store->Exec(other, "UPDATE PARTS SET Description = 'Renamed' WHERE PartNo = 102");
+            store->Exec(other, "UPDATE PARTS SET OnHand = 11 WHERE PartNo = 103");
+            store->Exec(other, "DELETE FROM ORDERS WHERE OrderNo IN (1004, 1005)");
+        }
+        db->ApplyUpdates({parts, orders});
+        QCOMPARE(seen, (QStringList{"Record changed by another user 0 101", "Record changed by another user 2 103",
+                                    "Record changed by another user 2 1004", "Record changed by another user 0 1005"}));
+        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 101"), 5.0);
+        // A column the edit did not change is the other program's to keep.
+        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 2.0);
+        QCOMPARE(store->Read("SELECT Description FROM PARTS WHERE PartNo = 102").value(0).value(0).toString(),
+                 QString("Renamed"));
+        QCOMPARE(store->Scalar("SELECT OnHand FROM PARTS WHERE PartNo = 103"), 11.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 1004"), 0.0);
+    }
+
+    void unchangedValuesCompareAsStoredWhateverTheirForm()
+    {
+        // Values as other programs store them: a date in another text form (local data)
+        // or with tenths of a millisecond (server), a float that is no short decimal.
+        const double odd = 0.1 + 0.2;
+        if (kFirebird) {
+            store->Exec(*db, "UPDATE ORDERS SET SaleDate = CAST('2004-03-05 12:00:00.1234' AS TIMESTAMP), Freight = ? "
+                             "WHERE OrderNo IN (1001, 1002)", {odd});
+        } else {
+            store->Exec(*db, "UPDATE ORDERS SET SaleDate = '2004-03-05 12:00:00', Freight = ? WHERE OrderNo = 1001", {odd});
+            store->Exec(*db, "UPDATE ORDERS SET SaleDate = '2004-03-05T12:00:00.000', Freight = ? WHERE OrderNo = 1002",
+                        {odd});
+        }
+        TTable* orders = NewTable("ORDERS");
+        orders->SetCachedUpdates(true);
+        QStringList errors;
+        orders->OnUpdateError = [&](TDataSet* ds, EDatabaseError& e, TUpdateKind, TUpdateAction& action) {
+            errors << QString("%1 %2").arg(QString::fromStdString(e.Message)).arg(ds->Fields(0)->AsFloat());
+            action = uaSkip;
+        };
+        orders->Open();
+        for (double no : {1001.0, 1002.0}) {
+            QVERIFY(orders->Locate("OrderNo", no));
+            QCOMPARE(orders->FieldByName("SaleDate")->AsDateTime(), EncodeDate(2004, 3, 5) + 0.5 + (kFirebird ? 0.123 / 86400 : 0));
+            QCOMPARE(orders->FieldByName("Freight")->AsFloat(), odd);
+            QVERIFY(orders->FieldByName("ShipDate")->IsNull());
+        }
+        QVERIFY(orders->Locate("OrderNo", 1001.0));
+        orders->Edit();
+        orders->FieldByName("SaleDate")->SetAsDateTime(EncodeDate(2004, 3, 6));
+        orders->FieldByName("Freight")->SetAsFloat(1);
+        orders->FieldByName("ShipDate")->SetAsDateTime(EncodeDate(2004, 3, 7));
+        orders->Post();
+        QVERIFY(orders->Locate("OrderNo", 1002.0));
+        orders->Delete();
+        orders->ApplyUpdates();
+        QCOMPARE(errors, QStringList());
+        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 1.0);
+        QCOMPARE(FromStorage(store->Read("SELECT ShipDate FROM ORDERS WHERE OrderNo = 1001").value(0).value(0), ftDateTime)
+                     .toDouble(),
+                 EncodeDate(2004, 3, 7));
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 1002"), 0.0);
+        // An empty value another program filled in meanwhile is a change like any other.
+        QVERIFY(orders->Locate("OrderNo", 1003.0));
+        orders->Edit();
+        orders->FieldByName("ShipDate")->SetAsDateTime(EncodeDate(2004, 3, 8));
+        orders->Post();
+        store->Exec(*db, "UPDATE ORDERS SET ShipDate = ? WHERE OrderNo = 1003",
+                    {ToStorage(EncodeDate(2004, 3, 9), ftDateTime, db->Dialect())});
+        orders->ApplyUpdates();
+        QCOMPARE(errors, QStringList{"Record changed by another user 1003"});
     }
 
     void detailsFollowTheirMaster()
@@ -954,7 +1094,8 @@ private slots:
             b.Open();
             QFAIL("opened a held table");
         } catch (const EDatabaseError& e) {
-            QVERIFY2(QString::fromStdString(e.Message).contains("in use"), e.what());
+            // Nothing of the driver's words: the user can only wait or ask the other user.
+            QCOMPARE(QString::fromStdString(e.Message), QString("Table NEXTORD is in use by another user."));
         }
         QVERIFY(!b.Active());
         // Numbering through the held table is written when it closes.
@@ -977,7 +1118,12 @@ private slots:
         QCOMPARE(holder.readLine().trimmed(), QByteArray("HELD"));
         TTable* t = NewTable("NEXTORD");
         t->Exclusive = true;
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->Open());
+        try {
+            t->Open();
+            QFAIL("opened a table another program holds");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(QString::fromStdString(e.Message), QString("Table NEXTORD is in use by another user."));
+        }
         // The other tables stay usable meanwhile.
         TTable* orders = NewTable("ORDERS");
         orders->Open();
@@ -1035,6 +1181,158 @@ private slots:
         double items = store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000");
         QVERIFY2((orders == 0 && items == 0) || (orders == 3000 && items == 9000),
                  qPrintable(QString("%1 orders, %2 lines").arg(orders).arg(items)));
+    }
+
+    // Killed in the middle of a commit over ORDERS and ITEMS, with the temporary folder
+    // then emptied as a reboot does: the next open finds neither the orders nor their lines.
+    void aCrashDuringACommitAndARebootLeaveNothingHalfCommitted()
+    {
+        if (kFirebird)
+            QSKIP("local data: the server's commit is atomic on its own");
+        const QString tmp = store->Dir.filePath("tmp");
+        QVERIFY(QDir().mkpath(tmp));
+        QProcess victim;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", tmp);
+        victim.setProcessEnvironment(env);
+        victim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        victim.start(Helper(), {"apply", store->ConfigFile, "300", "3"});
+        QVERIFY(victim.waitForStarted());
+        QByteArray out;
+        while (!out.contains("MIDCOMMIT") && victim.waitForReadyRead(60000))
+            out += victim.readAll();
+        QVERIFY2(out.contains("MIDCOMMIT"), out.constData());
+        // ORDERS.DB holds the new orders now, ITEMS.DB not yet their lines.
+        victim.kill();
+        QVERIFY(victim.waitForFinished(30000));
+        QVERIFY(QDir(tmp).removeRecursively());
+        QVERIFY(QDir().mkpath(tmp));
+
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 0.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000"), 0.0);
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 5.0);
+        // Nothing of the ended program is left to roll back: its main file and super-journal
+        // are gone, and a table journal whose header was never synced (ITEMS.DB's) is not
+        // hot, so SQLite ignores it and reuses it on the next write.
+        db.reset();
+        const QStringList left = QDir(store->Folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& name : left) {
+            QVERIFY2(!name.startsWith(".quorvale-"), qPrintable(left.join(", ")));
+            if (name.endsWith("-journal")) {
+                QFile journal(QDir(store->Folder).filePath(name));
+                QVERIFY(journal.open(QIODevice::ReadOnly));
+                QCOMPARE(journal.read(1), QByteArray(1, '\0'));
+            }
+        }
+        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS"), 4.0);
+    }
+
+    void theMainDatabaseLivesInTheDataFolderWhileTheConnectionIsOpen()
+    {
+        if (kFirebird)
+            QSKIP("local data only");
+        const QDir folder(store->Folder);
+        auto scratch = [&] { return folder.entryList({".quorvale-*"}, QDir::Files | QDir::Hidden | QDir::System); };
+        const QString self = QString::number(QCoreApplication::applicationPid());
+        QCOMPARE(scratch().size(), 1);
+        QVERIFY2(scratch().first().startsWith(".quorvale-" + self + "-"), qPrintable(scratch().first()));
+        QVERIFY(!QFileInfo::exists(QDir(QDir::tempPath()).filePath(scratch().first())));
+        // Left behind: by an ended program of this machine (with a super-journal whose
+        // table journal is long gone), by a running one, and by another machine.
+        QProcess ended;
+        ended.start("true");
+        QVERIFY(ended.waitForStarted());
+        const qint64 endedPid = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        const QString prefix = ".quorvale-" + self + "-99999-";
+        const QString hostTail = QFileInfo(LocalMainFile(store->Folder, 99999)).fileName().mid(prefix.size());
+        auto leave = [&](const QString& name, const QByteArray& content = QByteArray()) {
+            QFile f(folder.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        };
+        const QString deadMain = QString(".quorvale-%1-1-").arg(endedPid) + hostTail;
+        leave(deadMain);
+        leave(deadMain + "-mj0A1B2C93F", (folder.filePath("ITEMS.DB") + "-journal").toUtf8() + '\0');
+        const QString runningMain = ".quorvale-1-1-" + hostTail; // init runs as long as the machine
+        leave(runningMain);
+        const QString otherHost = QString(".quorvale-%1-1-elsewhere.example.main").arg(endedPid);
+        leave(otherHost);
+
+        TDatabase second;
+        store->Open(second, "SECOND");
+        QStringList now = scratch();
+        QVERIFY2(!now.contains(deadMain) && !now.contains(deadMain + "-mj0A1B2C93F"), qPrintable(now.join(", ")));
+        QVERIFY(now.contains(runningMain));
+        QVERIFY(now.contains(otherHost));
+        QCOMPARE(now.size(), 4); // two connections of this program, and the two left alone
+        second.Close();
+        db->Close();
+        QCOMPARE(scratch(), (QStringList{runningMain, otherHost}));
+    }
+
+    // A folder that refuses new files (read-only media, or permissions) is read as
+    // usual; every write is refused at once, naming the folder.
+    void aReadOnlyDataFolderIsReadAndRefusesChanges()
+    {
+        if (kFirebird)
+            QSKIP("local data only");
+        db.reset();
+        // Root may create files anywhere, except in a folder marked immutable.
+        const bool root = geteuid() == 0;
+        auto setReadOnly = [&](bool on) {
+            if (root)
+                return QProcess::execute("chattr", {on ? "+i" : "-i", store->Folder}) == 0;
+            return QFile::setPermissions(store->Folder, on ? QFile::ReadOwner | QFile::ExeOwner
+                                                           : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        if (!setReadOnly(true))
+            QSKIP("this file system cannot make a folder read-only for this user");
+        struct Restore {
+            std::function<void()> Undo;
+            ~Restore() { Undo(); }
+        } restore{[&] { setReadOnly(false); }};
+        if (QFile probe(store->Dir.filePath("data/probe")); probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QSKIP("the folder still takes new files");
+        }
+        TDatabase ro;
+        store->Open(ro, "READONLY");
+        QVERIFY(ro.ReadOnlyData());
+        TTable orders;
+        orders.SetDatabase(&ro);
+        orders.TableName = "ORDERS";
+        orders.Open();
+        QCOMPARE(orders.RecordCount(), 5);
+        QCOMPARE(orders.FieldByName("OrderNo")->AsFloat(), 1001.0);
+        const QString refused = "Cannot save changes: the data folder " + QDir::toNativeSeparators(store->Folder)
+            + " cannot be written (";
+        auto expectRefused = [&](const std::function<void()>& write) {
+            try {
+                write();
+                QFAIL("wrote to a read-only folder");
+            } catch (const EDatabaseError& e) {
+                QVERIFY2(QString::fromStdString(e.Message).startsWith(refused), e.what());
+            }
+        };
+        orders.Edit();
+        orders.FieldByName("Freight")->SetAsFloat(3);
+        expectRefused([&] { orders.Post(); });
+        orders.Cancel();
+        orders.SetCachedUpdates(true);
+        orders.Edit();
+        orders.FieldByName("Freight")->SetAsFloat(3);
+        orders.Post();
+        expectRefused([&] { orders.ApplyUpdates(); });
+        TTable counter;
+        counter.SetDatabase(&ro);
+        counter.TableName = "NEXTORD";
+        counter.Exclusive = true;
+        expectRefused([&] { counter.Open(); });
+        orders.CancelUpdates();
+        QCOMPARE(orders.FieldByName("Freight")->AsFloat(), 0.0);
+        ro.Close();
+        QCOMPARE(QDir(store->Folder).entryList({".quorvale-*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

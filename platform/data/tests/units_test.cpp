@@ -82,6 +82,41 @@ private slots:
         QVERIFY(Session.ConfigFileName().endsWith("Quorvale/engine.ini"));
     }
 
+    // A mistyped driver is named with its alias, and never read as a server to call.
+    void anUnknownDriverIsNamedWithItsAlias()
+    {
+        QTemporaryDir dir;
+        QString file = dir.filePath("engine.ini");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(("[DBDEMOS]\nDRIVER=PARDOX\nPATH=" + dir.path() + "\n[BARE]\nPATH=" + dir.path() + "\n").toUtf8());
+        f.close();
+        qputenv("VORN_ENGINE_CONFIG", file.toUtf8());
+        Session.Reset();
+        auto openError = [](const QString& alias) {
+            TDatabase d;
+            d.AliasName = alias;
+            try {
+                d.Open();
+            } catch (const EDatabaseError& e) {
+                return d.Connected() ? QString("connected") : QString::fromStdString(e.Message);
+            }
+            return QString("opened");
+        };
+        QCOMPARE(openError("DBDEMOS"), QString("Cannot open alias DBDEMOS: unknown driver PARDOX "
+                                               "(the drivers are PARADOX and INTRBASE)"));
+        QCOMPARE(openError("BARE"), QString("Cannot open alias BARE: it names no driver (PARADOX or INTRBASE)"));
+        try {
+            Session.AddAlias("MINE", "Pardox", {"PATH=" + dir.path()});
+            QFAIL("added an alias with an unknown driver");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(QString::fromStdString(e.Message),
+                     QString("Cannot add alias MINE: unknown driver Pardox (the drivers are PARADOX and INTRBASE)"));
+        }
+        qunsetenv("VORN_ENGINE_CONFIG");
+        Session.Reset();
+    }
+
     void serverNamesSplitIntoHostPortAndPath()
     {
         QString host, path;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -371,8 +372,13 @@ private slots:
 
     void theServerLoginComesFromTheServerAliasUnlessGiven()
     {
-        auto configure = [this](const QString& text) {
-            QFile file(QDir(FConfig.path()).filePath("engine.ini"));
+        const QString configFile = QDir(FConfig.path()).filePath("engine.ini");
+        const auto forget = qScopeGuard([&configFile] {
+            QFile::remove(configFile);
+            Session.Reset();
+        });
+        auto configure = [&configFile](const QString& text) {
+            QFile file(configFile);
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
             file.write(text.toUtf8());
             file.close();
