@@ -559,6 +559,12 @@ bool TNodescope::viewportEvent(QEvent* Event)
             HideHint();
         break;
     case QEvent::Leave:
+        // The hint window laid over the pointer is reported as leaving the cell;
+        // it takes no input, so the pointer has not left.
+        if (FHintRect.contains(viewport()->mapFromGlobal(QCursor::pos())))
+            break;
+        HideHint();
+        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:

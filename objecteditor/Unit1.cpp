@@ -9,11 +9,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
 #include <cerrno>
-#include <unistd.h>
 
 TForm1* Form1 = nullptr;
 
@@ -35,74 +32,6 @@ std::string TForm1::DataFolder()
 void TForm1::SetDataFolder(const std::string& F)
 {
     Folder() = F.empty() || F.back() == '/' ? F : F + "/";
-}
-
-namespace {
-
-[[noreturn]] void FailToCreate(const std::string& FileName, const QString& Why)
-{
-    throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why.toLocal8Bit().toStdString(), EIO);
-}
-
-// Whether the folder of Name lets a new file be made in it (the temporary file of an
-// atomic save); the probe is removed again at once.
-bool FolderTakesNewFiles(const QString& Name)
-{
-    QTemporaryFile Probe(QFileInfo(Name).absolutePath() + "/." + QFileInfo(Name).fileName() + ".XXXXXX");
-    return Probe.open();
-}
-
-// Writes S over the existing file Name itself. The old text is read first and put back
-// if the new one cannot be written whole, so a failure leaves the old file as it was
-// as far as the file system lets it.
-void WriteInPlace(const std::string& S, const QString& Name, const std::string& FileName)
-{
-    const QString Refused = QStringLiteral("The folder does not allow a temporary file, and writing the file in place "
-                                           "failed too: ");
-    QFile File(Name);
-    if (!File.open(QIODevice::ReadWrite))
-        FailToCreate(FileName, Refused + File.errorString());
-    const QByteArray Old = File.readAll();
-    const qint64 Size = static_cast<qint64>(S.size());
-    const bool Written = File.seek(0) && File.write(S.data(), Size) == Size && File.flush() && File.resize(Size) &&
-                         ::fsync(File.handle()) == 0;
-    if (!Written) {
-        const QString Why = File.errorString();
-        if (File.seek(0) && File.write(Old) == Old.size() && File.flush())
-            File.resize(Old.size());
-        File.close();
-        FailToCreate(FileName, Refused + Why);
-    }
-    File.close();
-    if (File.error() != QFileDevice::NoError)
-        FailToCreate(FileName, Refused + File.errorString());
-}
-
-} // namespace
-
-void SaveFileAtomically(const std::string& S, const std::string& FileName)
-{
-    const QString Name = QString::fromLocal8Bit(FileName.c_str());
-    QSaveFile File(Name);
-    const auto Fail = [&](const QString& Why) {
-        File.cancelWriting();
-        FailToCreate(FileName, Why);
-    };
-    if (!File.open(QIODevice::WriteOnly)) {
-        const QString Why = File.errorString();
-        // The fallback lives here, in the one save routine, so that every file written
-        // through it gets it: a folder that refuses new files (read-only, or a share
-        // without create rights) still holds a writable file the user expects to be
-        // saved. Without a temporary file the save cannot be atomic; the file itself
-        // is written then, and its old text put back if that write fails.
-        if (QFileInfo(Name).isFile() && !FolderTakesNewFiles(Name))
-            return WriteInPlace(S, Name, FileName);
-        Fail(Why);
-    }
-    if (File.write(S.data(), static_cast<qint64>(S.size())) != static_cast<qint64>(S.size()))
-        Fail(File.errorString());
-    if (!File.commit())
-        FailToCreate(FileName, File.errorString());
 }
 
 TForm1::TForm1(QWidget* Parent) : QWidget(Parent), ui(new Ui::TForm1)

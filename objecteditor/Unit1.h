@@ -51,11 +51,4 @@ private:
     static void KeepAside(const std::string& ObjectFile);
 };
 
-// Writes S to FileName through a temporary file beside it that replaces the old file
-// only once it is complete; on failure the old file stays and EFCreateError is raised.
-// When the folder refuses a temporary file but FileName exists, the file is written in
-// place instead (its old text put back if that fails); when that fails too, the
-// message says so.
-void SaveFileAtomically(const std::string& S, const std::string& FileName);
-
 extern TForm1* Form1;

@@ -14,30 +14,30 @@ target_link_libraries(datamod_orderer PRIVATE datamod)
 set(datamod_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
 
 quorvale_test(datamod_rules_test ${datamod_test_dir}/datamod_rules_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib testsupport)
+  LIBS datamod orderdata testsupport)
 target_include_directories(datamod_rules_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_storage_test ${datamod_test_dir}/datamod_storage_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib testsupport)
+  LIBS datamod orderdata testsupport)
 target_include_directories(datamod_storage_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_fields_test ${datamod_test_dir}/datamod_fields_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib testsupport)
+  LIBS datamod orderdata testsupport)
 target_include_directories(datamod_fields_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_firebird_test ${datamod_test_dir}/datamod_firebird_test.cpp ${datamod_test_dir}/datamod_fixture.h
-  LIBS datamod vorndata_lib testsupport LABELS firebird)
+  LIBS datamod orderdata testsupport LABELS firebird)
 target_include_directories(datamod_firebird_test PRIVATE ${datamod_test_dir})
 
 foreach(variant local firebird)
   set(name datamod_processes_${variant}_test)
   if(variant STREQUAL firebird)
     quorvale_test(${name} ${datamod_test_dir}/datamod_processes_test.cpp ${datamod_test_dir}/datamod_fixture.h
-      LIBS datamod vorndata_lib testsupport LABELS firebird)
+      LIBS datamod orderdata testsupport LABELS firebird)
     target_compile_definitions(${name} PRIVATE DATAMOD_TEST_FIREBIRD)
   else()
     quorvale_test(${name} ${datamod_test_dir}/datamod_processes_test.cpp ${datamod_test_dir}/datamod_fixture.h
-      LIBS datamod vorndata_lib testsupport)
+      LIBS datamod orderdata testsupport)
   endif()
   target_include_directories(${name} PRIVATE ${datamod_test_dir})
   target_compile_definitions(${name} PRIVATE DATAMOD_ORDERER="$<TARGET_FILE:datamod_orderer>")
@@ -49,11 +49,11 @@ foreach(variant local firebird)
   set(name datamod_queries_${variant}_test)
   if(variant STREQUAL firebird)
     quorvale_test(${name} ${datamod_test_dir}/datamod_queries_test.cpp ${datamod_test_dir}/datamod_fixture.h
-      LIBS datamod vorndata_lib testsupport LABELS firebird)
+      LIBS datamod orderdata testsupport LABELS firebird)
     target_compile_definitions(${name} PRIVATE DATAMOD_TEST_FIREBIRD)
   else()
     quorvale_test(${name} ${datamod_test_dir}/datamod_queries_test.cpp ${datamod_test_dir}/datamod_fixture.h
-      LIBS datamod vorndata_lib testsupport)
+      LIBS datamod orderdata testsupport)
   endif()
   target_include_directories(${name} PRIVATE ${datamod_test_dir})
 endforeach()

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -394,6 +395,199 @@ void SaveStringToFile(const std::string& S, const std::string& FileName)
         int error = errno;
         throw EInOutError(std::strerror(error), error);
     }
+}
+
+namespace {
+
+[[noreturn]] void FailToCreate(const std::string& FileName, const std::string& Why, int Error)
+{
+    throw EFCreateError("Cannot create file \"" + FileName + "\". " + Why, Error);
+}
+
+bool WriteAt(int Fd, const std::string& S, off_t Offset)
+{
+    size_t Done = 0;
+    while (Done < S.size()) {
+        const ssize_t N = ::pwrite(Fd, S.data() + Done, S.size() - Done, Offset + off_t(Done));
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N <= 0)
+            return false;
+        Done += size_t(N);
+    }
+    return true;
+}
+
+bool ReadWhole(int Fd, std::string& S)
+{
+    char Buffer[65536];
+    for (off_t Offset = 0;;) {
+        const ssize_t N = ::pread(Fd, Buffer, sizeof Buffer, Offset);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N < 0)
+            return false;
+        if (N == 0)
+            return true;
+        S.append(Buffer, size_t(N));
+        Offset += N;
+    }
+}
+
+// The file a save replaces: a symbolic link is followed to the file it names, so the
+// link stays a link.
+std::string LinkTarget(const std::string& FileName)
+{
+    std::string Name = FileName;
+    for (int Hops = 0; Hops < 40; ++Hops) {
+        char Buffer[PATH_MAX];
+        const ssize_t N = ::readlink(Name.c_str(), Buffer, sizeof Buffer - 1);
+        if (N <= 0)
+            return Name;
+        std::string Target(Buffer, size_t(N));
+        const size_t Slash = Name.rfind('/');
+        if (Target[0] != '/' && Slash != std::string::npos)
+            Target = Name.substr(0, Slash + 1) + Target;
+        Name = Target;
+    }
+    return Name;
+}
+
+std::string FolderOf(const std::string& Name)
+{
+    const size_t Slash = Name.rfind('/');
+    if (Slash == std::string::npos)
+        return ".";
+    return Slash == 0 ? "/" : Name.substr(0, Slash);
+}
+
+// A new file beside Name, hidden, opened for writing; -1 with errno when the folder
+// refuses it.
+int CreateBeside(const std::string& Name, mode_t Mode, std::string& Temporary)
+{
+    static const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const size_t Slash = Name.rfind('/');
+    const std::string Prefix = Slash == std::string::npos ? "./." + Name + "."
+                                                          : Name.substr(0, Slash + 1) + "." + Name.substr(Slash + 1) + ".";
+    std::random_device Seed;
+    std::mt19937 Random(Seed());
+    for (int Tries = 0; Tries < 100; ++Tries) {
+        Temporary = Prefix;
+        for (int I = 0; I < 6; ++I)
+            Temporary += Letters[Random() % (sizeof Letters - 1)];
+        int Fd;
+        do
+            Fd = ::open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Mode);
+        while (Fd < 0 && errno == EINTR);
+        if (Fd >= 0 || errno != EEXIST)
+            return Fd;
+    }
+    return -1;
+}
+
+// The rename is only lasting once the folder's entry is on disk too.
+void SyncFolder(const std::string& Name)
+{
+    const int Fd = ::open(FolderOf(Name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (Fd >= 0) {
+        ::fsync(Fd);
+        ::close(Fd);
+    }
+}
+
+// Writes S over the existing file Target itself. The old text is read first and put
+// back if the new one cannot be written whole, so a failure leaves the old file as it
+// was as far as the file system lets it.
+void WriteInPlace(const std::string& S, const std::string& Target, const std::string& FileName)
+{
+    const std::string Refused = "The folder does not allow a temporary file, and writing the file in place failed "
+                                "too: ";
+    int Fd;
+    do
+        Fd = ::open(Target.c_str(), O_RDWR | O_CLOEXEC);
+    while (Fd < 0 && errno == EINTR);
+    if (Fd < 0) {
+        const int Error = errno;
+        FailToCreate(FileName, Refused + std::strerror(Error), Error);
+    }
+    std::string Old;
+    if (!ReadWhole(Fd, Old)) {
+        const int Error = errno;
+        ::close(Fd);
+        FailToCreate(FileName, Refused + std::strerror(Error), Error);
+    }
+    if (!WriteAt(Fd, S, 0) || ::ftruncate(Fd, off_t(S.size())) != 0 || ::fsync(Fd) != 0) {
+        const int Error = errno ? errno : EIO;
+        if (WriteAt(Fd, Old, 0) && ::ftruncate(Fd, off_t(Old.size())) == 0)
+            ::fsync(Fd);
+        ::close(Fd);
+        FailToCreate(FileName, Refused + std::strerror(Error), Error);
+    }
+    if (::close(Fd) != 0 && errno != EINTR) {
+        const int Error = errno;
+        FailToCreate(FileName, Refused + std::strerror(Error), Error);
+    }
+}
+
+} // namespace
+
+void SaveFileAtomically(const std::string& S, const std::string& FileName)
+{
+    const std::string Target = LinkTarget(FileName);
+    struct stat Old {};
+    const bool Exists = ::stat(Target.c_str(), &Old) == 0;
+    if (!Exists && errno != ENOENT) {
+        const int Error = errno;
+        FailToCreate(FileName, std::strerror(Error), Error);
+    }
+    if (Exists && S_ISDIR(Old.st_mode))
+        FailToCreate(FileName, std::strerror(EISDIR), EISDIR);
+
+    // Until it holds the new text, the copy of an existing file is the owner's alone.
+    std::string Temporary;
+    const int Fd = CreateBeside(Target, Exists ? 0600 : 0666, Temporary);
+    if (Fd < 0) {
+        const int Error = errno ? errno : EEXIST;
+        // The fallback lives here, in the one save routine, so that every file written
+        // through it gets it: a folder that refuses new files (read-only, or a share
+        // without create rights) still holds a writable file the user expects to be
+        // saved. Without a temporary file the save cannot be atomic; the file itself
+        // is written then, and its old text put back if that write fails.
+        if (Exists && S_ISREG(Old.st_mode))
+            return WriteInPlace(S, Target, FileName);
+        FailToCreate(FileName, std::strerror(Error), Error);
+    }
+    const auto Fail = [&](int Error) {
+        ::close(Fd);
+        ::unlink(Temporary.c_str());
+        FailToCreate(FileName, std::strerror(Error), Error);
+    };
+    // A file made read-only is not replaced behind its owner's back.
+    if (Exists && ::faccessat(AT_FDCWD, Target.c_str(), W_OK, AT_EACCESS) != 0)
+        Fail(errno);
+    if (!WriteAt(Fd, S, 0))
+        Fail(errno ? errno : EIO);
+    if (Exists) {
+        if (::fchmod(Fd, Old.st_mode & 07777) != 0)
+            Fail(errno);
+        // Only the superuser may give the file back to its owner; anyone else saves
+        // their own file, or one of their group.
+        if (::fchown(Fd, Old.st_uid, Old.st_gid) != 0)
+            (void)!::fchown(Fd, uid_t(-1), Old.st_gid);
+    }
+    if (::fsync(Fd) != 0)
+        Fail(errno);
+    if (::close(Fd) != 0 && errno != EINTR) {
+        const int Error = errno;
+        ::unlink(Temporary.c_str());
+        FailToCreate(FileName, std::strerror(Error), Error);
+    }
+    if (::rename(Temporary.c_str(), Target.c_str()) != 0) {
+        const int Error = errno;
+        ::unlink(Temporary.c_str());
+        FailToCreate(FileName, std::strerror(Error), Error);
+    }
+    SyncFolder(Target);
 }
 
 std::string LoadStringFromFile(const std::string& FileName)

@@ -47,6 +47,16 @@ int32_t IntMax(int32_t A, int32_t B);
 void SaveStringToFile(const std::string& S, const std::string& FileName);
 std::string LoadStringFromFile(const std::string& FileName);
 
+// The save of every file the programs write: S goes to a temporary file beside
+// FileName, is flushed to disk and then renamed over it, so a reader sees the old file
+// or the new one, never a part. On any failure the old file stays whole, the
+// temporary file is gone and EFCreateError says "Cannot create file "FileName". Why".
+// A link is followed and stays a link; a file keeps its permissions; a read-only file
+// is not replaced. When the folder refuses a temporary file but FileName exists, the
+// file is written in place instead (its old text put back if that fails); when that
+// fails too, the message says so.
+void SaveFileAtomically(const std::string& S, const std::string& FileName);
+
 // "Invalid date/time" (Exception), EConvertError for pieces that are not numbers or
 // days a month lacks.
 TDateTime ParseDateTime(const std::string& Text, const std::string& Format);

@@ -47,7 +47,7 @@ private slots:
         if (kFirebird)
             REQUIRE_TEST_SERVER();
         savedAppFolder = AppFolder;
-        store = std::make_unique<DataModStore>(kFirebird, 40);
+        store = std::make_unique<DataModStore>(kFirebird, 300);
         AppFolder = store->AppDir.toStdString();
         vd = std::make_unique<TVornData>();
     }

@@ -528,7 +528,7 @@ private slots:
         const double a = StoredOnOrder(kPartA);
         QVERIFY(vd->Orders->Locate("OrderNo", orderNo));
         QVERIFY(!vd->Items->IsEmpty());
-        TMessageRecorder user; // a question would be answered Cancel, keeping the edit
+        TMessageRecorder user({}, mrYes); // so that a wrong question still lets the cancel go on
         vd->Orders->Edit();
         vd->OrdersFreight->SetAsFloat(7);
         vd->Orders->Cancel();

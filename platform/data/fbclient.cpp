@@ -23,6 +23,7 @@
 
 namespace {
 
+// The client library's text for a status vector, one line per message it holds.
 std::string StatusText(const ISC_STATUS* status)
 {
     std::string text;
@@ -36,31 +37,130 @@ std::string StatusText(const ISC_STATUS* status)
     return text.empty() ? std::string("Firebird client error") : text;
 }
 
+bool Failed(const ISC_STATUS* status)
+{
+    return status[0] == 1 && status[1];
+}
+
 void Check(const ISC_STATUS* status)
 {
-    if (status[0] == 1 && status[1])
+    if (Failed(status))
         throw EDatabaseError(StatusText(status));
 }
 
-// Day 0 of TDateTime (30 Dec 1899) is day 15018 of the server's date count.
-constexpr int kDateOffset = 15018;
-
-void AppendDpbString(std::string& dpb, char tag, const QByteArray& value)
+// Whether the status vector carries this error code anywhere in its chain. Items are
+// kind and value, except a counted string, which has a length between them.
+bool HasError(const ISC_STATUS* status, ISC_STATUS code)
 {
-    dpb += tag;
-    dpb += char(std::min<qsizetype>(value.size(), 255));
-    dpb.append(value.constData(), std::min<qsizetype>(value.size(), 255));
+    for (const ISC_STATUS* s = status; *s != isc_arg_end; s += *s == isc_arg_cstring ? 3 : 2)
+        if (s[0] == isc_arg_gds && s[1] == code)
+            return true;
+    return false;
 }
 
-} // namespace
+TFbParameterBlock Login(const QString& user, const QString& password)
+{
+    TFbParameterBlock dpb(isc_dpb_version1);
+    dpb.String(isc_dpb_user_name, user.toUtf8()).String(isc_dpb_password, password.toUtf8());
+    return dpb;
+}
 
-namespace {
+// Attaches to the database; on failure the handle stays 0 and status says why.
+isc_db_handle Attach(const QString& serverName, const TFbParameterBlock& dpb, ISC_STATUS* status)
+{
+    isc_db_handle db = 0;
+    const QByteArray name = ReachableServerName(serverName).toUtf8();
+    const std::string& block = dpb.Bytes();
+    isc_attach_database(status, short(name.size()), name.constData(), &db, short(block.size()), block.data());
+    return Failed(status) ? 0 : db;
+}
+
+[[noreturn]] void Fail(const char* what, const QString& serverName, const ISC_STATUS* status)
+{
+    throw EDatabaseError(std::string(what) + " " + serverName.toStdString() + ": " + StatusText(status));
+}
 
 constexpr int kStandardPort = 3050;
 QString LocalHost = "localhost";
 int LocalPort = kStandardPort;
 
+// A server name read apart; see SplitServerName for the forms.
+struct ServerNameParts {
+    QString host;
+    int port = kStandardPort;
+    QString path;
+    bool namesHost = false;
+    bool valid = true;
+};
+
+ServerNameParts ReadServerName(const QString& serverName)
+{
+    ServerNameParts parts;
+    parts.host = LocalHost;
+    parts.port = LocalPort;
+    parts.path = serverName;
+    // An IPv6 address is written in brackets ("[::1]/3050:path"), its colons inside them.
+    const bool bracketed = serverName.startsWith('[');
+    const int closing = bracketed ? int(serverName.indexOf(']')) : 0;
+    if (closing < 0) {
+        parts.valid = false;
+        return parts;
+    }
+    const int colon = int(serverName.indexOf(':', closing));
+    // A Windows path ("C:\DATA\X.GDB") is not on a host named C; "h:/x.fdb" is on h.
+    const bool driveLetter = colon == 1 && serverName[0].isLetter() && serverName.mid(2, 1) == "\\";
+    if (colon < 0 || driveLetter) {
+        parts.valid = !parts.path.isEmpty();
+        return parts;
+    }
+    parts.namesHost = true;
+    QString host = serverName.left(colon);
+    parts.path = serverName.mid(colon + 1);
+    parts.port = kStandardPort;
+    const int slash = int(host.indexOf('/', closing));
+    if (slash >= 0) {
+        bool number = false;
+        parts.port = host.mid(slash + 1).toInt(&number);
+        parts.valid = number && parts.port >= 1 && parts.port <= 65535;
+        host = host.left(slash);
+    }
+    if (bracketed) {
+        if (host.endsWith(']'))
+            host = host.mid(1, host.size() - 2);
+        else
+            parts.valid = false; // "[::1]x:path"
+    }
+    parts.host = host;
+    if (parts.host.isEmpty() || parts.path.isEmpty())
+        parts.valid = false;
+    return parts;
+}
+
 } // namespace
+
+TFbParameterBlock& TFbParameterBlock::Flag(char tag)
+{
+    FBytes += tag;
+    return *this;
+}
+
+TFbParameterBlock& TFbParameterBlock::String(char tag, const QByteArray& value)
+{
+    const qsizetype length = std::min<qsizetype>(value.size(), 255);
+    FBytes += tag;
+    FBytes += char(length);
+    FBytes.append(value.constData(), length);
+    return *this;
+}
+
+TFbParameterBlock& TFbParameterBlock::Number(char tag, quint32 value)
+{
+    FBytes += tag;
+    FBytes += char(4);
+    for (int i = 0; i < 4; ++i)
+        FBytes += char((value >> (8 * i)) & 0xFF);
+    return *this;
+}
 
 void SetLocalServer(const QString& host, int port)
 {
@@ -74,67 +174,62 @@ void LocalServer(QString& host, int& port)
     port = LocalPort;
 }
 
-void SplitServerName(const QString& serverName, QString& host, int& port, QString& path)
+bool SplitServerName(const QString& serverName, QString& host, int& port, QString& path)
 {
-    LocalServer(host, port);
-    path = serverName;
-    // An IPv6 address is written in brackets ("[::1]/3050:path"), its colons inside them.
-    const int closing = serverName.startsWith('[') ? int(serverName.indexOf(']')) : 0;
-    // "C:\..." style drive letters are not host names.
-    int colon = serverName.indexOf(':', std::max(closing, 0));
-    if (colon > 1) {
-        host = serverName.left(colon);
-        port = kStandardPort;
-        path = serverName.mid(colon + 1);
-        int slash = host.indexOf('/', std::max(closing, 0));
-        if (slash >= 0) {
-            port = host.mid(slash + 1).toInt();
-            host = host.left(slash);
-        }
-        if (host.startsWith('[') && host.endsWith(']'))
-            host = host.mid(1, host.size() - 2);
-    }
+    const ServerNameParts parts = ReadServerName(serverName);
+    host = parts.host;
+    port = parts.port;
+    path = parts.path;
+    return parts.valid;
+}
+
+bool NamesServerHost(const QString& serverName)
+{
+    return ReadServerName(serverName).namesHost;
 }
 
 void CreateServerDatabase(const QString& serverName, const QString& user, const QString& password)
 {
     // Parameters go in the database parameter block, so nothing is spliced into SQL.
-    std::string dpb(1, char(isc_dpb_version1));
-    AppendDpbString(dpb, isc_dpb_user_name, user.toUtf8());
-    AppendDpbString(dpb, isc_dpb_password, password.toUtf8());
-    AppendDpbString(dpb, isc_dpb_set_db_charset, "UTF8");
-    dpb += char(isc_dpb_sql_dialect);
-    dpb += char(4);
-    dpb.append("\x03\x00\x00\x00", 4);
-    dpb += char(isc_dpb_page_size);
-    dpb += char(4);
-    dpb.append("\x00\x20\x00\x00", 4); // 8192, little-endian
+    TFbParameterBlock dpb = Login(user, password);
+    dpb.String(isc_dpb_set_db_charset, "UTF8").Number(isc_dpb_sql_dialect, 3).Number(isc_dpb_page_size, 8192);
+    const std::string& block = dpb.Bytes();
     ISC_STATUS_ARRAY status = {};
     isc_db_handle db = 0;
     QByteArray name = ReachableServerName(serverName).toUtf8();
-    isc_create_database(status, short(name.size()), name.constData(), &db, short(dpb.size()), dpb.data(), 0);
-    if (status[0] == 1 && status[1])
-        throw EDatabaseError("Cannot create database " + serverName.toStdString() + ": " + StatusText(status));
+    isc_create_database(status, short(name.size()), name.constData(), &db, short(block.size()), block.data(), 0);
+    if (Failed(status))
+        Fail("Cannot create database", serverName, status);
     isc_detach_database(status, &db);
 }
 
 void DropServerDatabase(const QString& serverName, const QString& user, const QString& password)
 {
-    std::string dpb(1, char(isc_dpb_version1));
-    AppendDpbString(dpb, isc_dpb_user_name, user.toUtf8());
-    AppendDpbString(dpb, isc_dpb_password, password.toUtf8());
     ISC_STATUS_ARRAY status = {};
-    isc_db_handle db = 0;
-    QByteArray name = ReachableServerName(serverName).toUtf8();
-    isc_attach_database(status, short(name.size()), name.constData(), &db, short(dpb.size()), dpb.data());
-    if (status[0] == 1 && status[1])
-        throw EDatabaseError("Cannot drop database " + serverName.toStdString() + ": " + StatusText(status));
+    isc_db_handle db = Attach(serverName, Login(user, password), status);
+    if (!db)
+        Fail("Cannot drop database", serverName, status);
     isc_drop_database(status, &db);
-    if (status[0] == 1 && status[1]) {
+    if (Failed(status)) {
         ISC_STATUS_ARRAY ignored = {};
         isc_detach_database(ignored, &db);
-        throw EDatabaseError("Cannot drop database " + serverName.toStdString() + ": " + StatusText(status));
+        Fail("Cannot drop database", serverName, status);
     }
+}
+
+bool ServerDatabaseExists(const QString& serverName, const QString& user, const QString& password)
+{
+    ISC_STATUS_ARRAY status = {};
+    isc_db_handle db = Attach(serverName, Login(user, password), status);
+    if (db) {
+        isc_detach_database(status, &db);
+        return true;
+    }
+    // Only the server's failure to open the file tells a missing database from a
+    // refused login.
+    if (HasError(status, isc_io_error))
+        return false;
+    Fail("Cannot open database", serverName, status);
 }
 
 QStringList ResolveHost(const QString& host)
@@ -212,7 +307,9 @@ QString ReachableServerName(const QString& serverName)
 {
     QString host, path;
     int port;
-    SplitServerName(serverName, host, port, path);
+    if (!SplitServerName(serverName, host, port, path))
+        throw EDatabaseError("'" + serverName.toStdString()
+                             + "' is not a server database name: host:path, host/port:path or a path");
     const QString address = AnsweringAddress(host, port);
     // Fail at once with a plain message rather than the client's long timeout.
     if (address.isEmpty())
@@ -225,21 +322,15 @@ TFbTransaction::TFbTransaction(void* dbHandle, const QString& lockTable)
 {
     if (!FDb || !*static_cast<isc_db_handle*>(FDb))
         throw EDatabaseError("Not connected to a Firebird database");
-    std::string tpb;
-    tpb += char(isc_tpb_version3);
-    tpb += char(isc_tpb_write);
-    tpb += char(isc_tpb_nowait);
-    tpb += char(isc_tpb_concurrency);
-    if (!lockTable.isEmpty()) {
-        QByteArray name = lockTable.toUpper().toUtf8();
-        tpb += char(isc_tpb_lock_write);
-        tpb += char(name.size());
-        tpb.append(name.constData(), name.size());
-        tpb += char(isc_tpb_protected);
-    }
+    TFbParameterBlock tpb(isc_tpb_version3);
+    tpb.Flag(isc_tpb_write).Flag(isc_tpb_nowait).Flag(isc_tpb_concurrency);
+    if (!lockTable.isEmpty())
+        tpb.String(isc_tpb_lock_write, lockTable.toUpper().toUtf8()).Flag(isc_tpb_protected);
+    const std::string& block = tpb.Bytes();
     ISC_STATUS_ARRAY status = {};
     isc_tr_handle tr = 0;
-    isc_start_transaction(status, &tr, 1, static_cast<isc_db_handle*>(FDb), (unsigned short)tpb.size(), tpb.data());
+    isc_start_transaction(status, &tr, 1, static_cast<isc_db_handle*>(FDb), (unsigned short)block.size(),
+                          block.data());
     Check(status);
     FTrans = tr;
 }

@@ -437,8 +437,9 @@ QString TTable::StillHolds(int column, const QVariant& v, QVariantList& params) 
     if (v.isNull())
         return c + " IS NULL";
     if (date) {
-        params << Stored(column, v) << Stored(column, v.toDouble() + 1.0 / 86400000.0);
-        return "(" + c + " >= ? AND " + c + " < ?)";
+        // Equal, or within the millisecond read (a DATE column matches on the first term).
+        params << Stored(column, v) << Stored(column, v) << Stored(column, v.toDouble() + 1.0 / 86400000.0);
+        return "(" + c + " = ? OR (" + c + " > ? AND " + c + " < ?))";
     }
     params << Stored(column, v);
     return c + " = ?";

@@ -1,6 +1,6 @@
-// Firebird server chores that SQL over an open connection cannot do: telling
-// whether a database exists, creating and dropping it. The engine's client calls
-// (fbclient.h) do the work; failures become BuildError. ServerAnswers comes from there.
+// The server side of building the order database: the login vorndata uses, and the
+// engine's server calls (platform/data/fbclient.h) as the builder wants them, with
+// failures as BuildError. ServerAnswers comes from there.
 #pragma once
 
 #include "fbclient.h"
@@ -15,15 +15,16 @@ struct ServerLogin {
     QString password = "keelboard";
 };
 
-// Splits "host[/port]:path"; false when no host or path is given.
+// The engine's SplitServerName for a database vorndata is told to build: a bare path
+// does not count, since the tool always names its server (HOST:PATH).
 bool SplitServerName(const QString& serverName, QString* host, int* port, QString* path);
 
 // The database name the client library is given: the host replaced by its address that
 // answers (IPv4 or IPv6). Throws BuildError when no address of the host answers.
 QString ConnectionName(const ServerLogin& login);
 
-// Whether the database exists: attaches and detaches. Throws BuildError on any
-// failure other than a missing file (wrong password, server unreachable).
+// Whether the database exists. Throws BuildError on any failure other than a missing
+// file (wrong password, server unreachable).
 bool ServerDatabaseExists(const ServerLogin& login);
 
 // Creates the database (UTF8, 8 KiB pages); throws BuildError with the server's text.

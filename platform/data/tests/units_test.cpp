@@ -1,5 +1,5 @@
 // Engine pieces that need no storage: the SQL dialect step, name checks, the alias
-// file, date texts and display formats.
+// file, server names and parameter blocks, date texts and display formats.
 #include "alias.h"
 #include "database.h"
 #include "exceptions.h"
@@ -143,6 +143,61 @@ private slots:
         QCOMPARE(host, QString("fe80::1"));
         QCOMPARE(port, 3050);
         QCOMPARE(path, QString("/d/X.GDB"));
+    }
+
+    // A name no server could open is refused before anything is dialled, with a message
+    // that says what a name looks like, rather than as a server missing on port 0.
+    void malformedServerNamesAreRefused()
+    {
+        QString host, path;
+        int port;
+        for (const char* bad : {"", "localhost:", "db/3051:", ":/d/X.GDB", "/3051:/d/X.GDB", "db/:/d/X.GDB",
+                                "db/x51:/d/X.GDB", "db/0:/d/X.GDB", "db/65536:/d/X.GDB", "db/-1:/d/X.GDB",
+                                "[::1/3050:/d/X.GDB", "[]:/d/X.GDB", "[::1]x:/d/X.GDB"})
+            QVERIFY2(!SplitServerName(bad, host, port, path), bad);
+        for (const char* good : {"db/1:/d/X.GDB", "db/65535:/d/X.GDB", "/d/X.GDB", "C:\\D\\X.GDB", "[::1]:/d/X.GDB"})
+            QVERIFY2(SplitServerName(good, host, port, path), good);
+        try {
+            ReachableServerName("localhost/0:/d/X.GDB");
+            QFAIL("no error for port 0");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(QString::fromStdString(e.Message),
+                     QString("'localhost/0:/d/X.GDB' is not a server database name: host:path, host/port:path or a path"));
+        }
+    }
+
+    // Only a Windows path ("C:\...") keeps its drive letter; a one-letter host is a host.
+    void aNameSaysWhetherItNamesItsHost()
+    {
+        QString host, path;
+        int port;
+        LocalServerScope elsewhere("127.0.0.1", 3057);
+        QVERIFY(SplitServerName("h:/x.fdb", host, port, path));
+        QCOMPARE(host, QString("h"));
+        QCOMPARE(port, 3050);
+        QCOMPARE(path, QString("/x.fdb"));
+        QVERIFY(NamesServerHost("h:/x.fdb"));
+        QVERIFY(NamesServerHost("[::1]/3057:/x.fdb"));
+        QVERIFY(!NamesServerHost("/d/X.GDB"));
+        QVERIFY(!NamesServerHost("C:\\D\\X.GDB"));
+        QVERIFY(SplitServerName("C:\\D\\X.GDB", host, port, path));
+        QCOMPARE(host, QString("127.0.0.1"));
+        QCOMPARE(port, 3057);
+    }
+
+    // Parameter blocks: a version byte, then tag, length and bytes; numbers little-endian.
+    void parameterBlocksAreLaidOutAsTheClientReadsThem()
+    {
+        TFbParameterBlock block(1);
+        block.Flag(9).String(28, "SYSDBA").Number(63, 8192);
+        QCOMPARE(QByteArray::fromStdString(block.Bytes()),
+                 QByteArray("\x01\x09\x1c\x06SYSDBA\x3f\x04\x00\x20\x00\x00", 16));
+        // A value longer than a length byte can say is cut there, not spilled into the next item.
+        TFbParameterBlock tooLong(1);
+        tooLong.String(29, QByteArray(300, 'p')).Flag(9);
+        QCOMPARE(tooLong.Bytes().size(), size_t(1 + 2 + 255 + 1));
+        QCOMPARE(quint8(tooLong.Bytes()[2]), quint8(255));
+        QCOMPARE(tooLong.Bytes().back(), char(9));
     }
 
     void aBarePathNamesTheLocalServer()

@@ -3,6 +3,8 @@
 #include "alias.h"
 #include "builder.h"
 #include "cmdline.h"
+#include "database.h"
+#include "query.h"
 #include "tablecheck.h"
 
 #include <QDir>
@@ -217,6 +219,41 @@ private slots:
         FolderConnection connection(FBuilt.path());
         QVERIFY(connection.Ok());
         tablecheck::CheckSampleContent(connection.Db(), Today, 300);
+    }
+
+    void datesAreTheEnginesOwnText()
+    {
+        // Every stored date reads and writes back unchanged through the engine.
+        const QList<QPair<QString, QString>> dated = {{"ORDERS", "SaleDate"}, {"ORDERS", "ShipDate"},
+                                                      {"CUSTOMER", "LastInvoiceDate"}, {"EMPLOYEE", "HireDate"}};
+        for (const auto& [table, column] : dated) {
+            FileConnection file(QDir(FBuilt.path()).filePath(table + ".DB"));
+            const QList<QStringList> rows = file.Rows(QString("SELECT %1 FROM %2 WHERE %1 IS NOT NULL").arg(column, table));
+            QVERIFY(!rows.isEmpty());
+            for (const QStringList& row : rows) {
+                const QVariant value = FromStorage(row[0], ftDateTime);
+                QVERIFY2(!value.isNull(), qPrintable(table + "." + column + ": " + row[0]));
+                QCOMPARE(ToStorage(value, ftDateTime, dlSqlite).toString(), row[0]);
+            }
+        }
+        // So the engine's range on one stored day finds that day's orders.
+        Session.AddStandardAlias("BUILTDATES", FBuilt.path());
+        auto forget = qScopeGuard([] { Session.Reset(); });
+        TDatabase db;
+        db.AliasName = "BUILTDATES";
+        db.Open();
+        TQuery day;
+        day.SetDatabase(&db);
+        day.SQL = QStringList{"select OrderNo, SaleDate from orders where SaleDate >= :FromDate and SaleDate <= :ToDate"};
+        FileConnection orders(QDir(FBuilt.path()).filePath("ORDERS.DB"));
+        const QString stored = orders.Rows("SELECT SaleDate FROM ORDERS WHERE OrderNo = 1001").value(0).value(0);
+        const TDateTime sale = FromStorage(stored, ftDateTime).toDouble();
+        day.ParamByName("FromDate")->SetAsDateTime(sale);
+        day.ParamByName("ToDate")->SetAsDateTime(sale);
+        day.Open();
+        QVERIFY(day.Locate("OrderNo", 1001.0));
+        QCOMPARE(double(day.RecordCount()),
+                 orders.Rows(QString("SELECT COUNT(*) FROM ORDERS WHERE SaleDate = '%1'").arg(stored)).value(0).value(0).toDouble());
     }
 
     void largerDataSetsStayConsistent()
