@@ -465,8 +465,10 @@ public:
     void SetEditBounds(const QRect& Rect, bool ForceRedraw);
     // Gives the edit the focus only when it is visible.
     void SetFocus();
-    // The value as it is committed: under the date mask unfilled positions become
-    // leading blanks of their group and the separators stay.
+    // The value as it is committed: the edited text in the bytes it came from, and
+    // after it the hidden tail of a long value. Under the date mask unfilled
+    // positions become leading blanks of their group and the separators stay; a
+    // mask without any digit is the empty value.
     std::string GetEditText() const;
     // Takes the text by value: a long one's tail is kept without another copy.
     void SetEditText(std::string Text);

@@ -1,5 +1,7 @@
 // The only painting the row editors do: value cells, drop-down items and the
-// check-box glyph of boolean rows, drawn with QPainter and the application style.
+// check-box glyph of boolean rows, drawn with QPainter and the application style;
+// and the one pair of conversions between stored bytes and shown text that every
+// part of the inspector uses. A cell is handed only the text it can show.
 #include "xsdins.h"
 
 #include <QApplication>

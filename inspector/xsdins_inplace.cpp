@@ -2,7 +2,10 @@
 // cell, its drop-down or ellipsis button, the drop-down list, and the check box of
 // boolean rows. They are single instances per inspector, re-decided at every
 // placement so that they always match the selected row. An error inside a Qt event
-// handler is shown in the error box and never leaves the handler.
+// handler is shown in the error box and never leaves the handler. Stored bytes
+// become text and text becomes bytes only through BytesToText and TextToBytes, so
+// a value the user does not touch is written back byte for byte; a long value is
+// edited in its head, never laid out whole.
 #include "xsdins.h"
 
 #include "exceptions.h"

@@ -1,8 +1,9 @@
 // The inspector's presentation: row geometry, the column split, painting of the
 // rows, the vertical scroll bar, reactions to font, size and visibility changes,
-// and value hints. Only the rows inside the clip area are painted, the background
-// is never erased separately, and a scroll shorter than a page moves the pixels
-// already on screen. Layout does nothing while the row height is still 0.
+// and value hints. Only the rows inside the clip area are painted, and of a value
+// only what its cell can show; the background is never erased separately, and a
+// scroll shorter than a page moves the pixels already on screen. Layout does
+// nothing while the row height is still 0.
 #include "xsdins.h"
 
 #include <QApplication>
@@ -530,7 +531,7 @@ void TNodescope::ShowHint(const THintInfo& HintInfo)
     FHintWindow->move(HintInfo.HintPos);
     FHintRect = HintInfo.CursorRect;
     FHintWindow->show();
-    // As long as a Qt tool tip of this text would stay.
+    // Gone after a while, as a tool tip is; longer texts stay longer.
     FHintWindow->findChild<QTimer*>("HideTimer")->start(10000 + 40 * std::min<int>(HintInfo.HintStr.size(), 500));
 }
 

@@ -340,7 +340,11 @@ void TNodescope::LoadEdit(bool Activate)
     const int64_t Room = std::max<int64_t>(MaxLength - Shown - static_cast<int64_t>(FInplaceEdit->FHiddenTail.size()), 0);
     FInplaceEdit->setMaxLength(static_cast<int>(std::min<int64_t>(Shown + Room, INT_MAX)));
     FInplaceEdit->FAllowedChars = E->GetAllowedChars();
-    FInplaceEdit->selectAll();
+    // All selected with the cursor at the start, so the edit shows the value from
+    // its beginning, as the row was painted (a long value's head would otherwise
+    // show its last characters, from the middle of the value).
+    const int Length = static_cast<int>(FInplaceEdit->text().size());
+    FInplaceEdit->setSelection(Length, -Length);
     FInplaceEdit->setModified(false);
     // The check box follows a value stepped or reloaded behind it.
     if (Kind == ekBoolean)

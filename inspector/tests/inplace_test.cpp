@@ -1,7 +1,8 @@
 // The in-place controls through real keys and clicks: allowed characters, boolean
 // rows, auto-completion, Escape, the date mask, the drop-down's sizes, placement and
 // incremental search (on an injected clock), the ellipsis button, the click-then-click
-// double click, and the commit when the focus leaves.
+// double click, the commit when the focus leaves, an emptied date, bytes that are
+// no UTF-8 kept as stored, values past their maxLength and values of a megabyte.
 #include "scopefixture.h"
 
 #include "formatsettings.h"
@@ -309,6 +310,8 @@ private slots:
         F.Select(rNote);
         QVERIFY(F.Edit()->text().size() <= 4096);
         QVERIFY(F.Edit()->text().startsWith("startxxx"));
+        QCOMPARE(F.Edit()->selectedText(), F.Edit()->text());
+        QCOMPARE(F.Edit()->cursorPosition(), 0);  // the start is what is seen
         QVERIFY(!F.Edit()->isModified());
         QVERIFY(F.Edit()->GetEditText() == Long);
         // Passing through changes nothing.

@@ -1,11 +1,14 @@
 // The inspector's presentation: split clamping and fitting, painted colours of the
 // selection band, grid lines and expand boxes, captions without new buttons, the
-// scroll bar range and thumb, IntegralHeight, value hints, and partial repaints.
+// scroll bar range and thumb, IntegralHeight, value hints over their cell, partial
+// repaints, a painting error, and long values handed to the painter only as far as
+// their cell shows them.
 #include "scopefixture.h"
 
 #include "exceptions.h"
 
 #include <QHelpEvent>
+#include <QLabel>
 #include <QPaintEngine>
 #include <QScrollBar>
 #include <QToolTip>
@@ -487,6 +490,13 @@ private slots:
         auto* Label = qobject_cast<QLabel*>(Hint);
         QVERIFY(Label);
         QCOMPARE(Label->text(), QString::fromStdString(Long));
+        // The window laid over the pointer makes the platform report a leave;
+        // the pointer is still in the cell, so the hint stays.
+        QCursor::setPos(F.Ins->viewport()->mapToGlobal(InNote));
+        QCOMPARE(QCursor::pos(), F.Ins->viewport()->mapToGlobal(InNote));
+        QEvent Leave(QEvent::Leave);
+        QApplication::sendEvent(F.Ins->viewport(), &Leave);
+        QCOMPARE(HintWindows().size(), 1);
         // Leaving the cell hides it.
         QMouseEvent Move(QEvent::MouseMove, QPointF(InNote.x(), (rNote - 1) * H + 2),
                          F.Ins->viewport()->mapToGlobal(QPointF(InNote.x(), (rNote - 1) * H + 2)), Qt::NoButton,
