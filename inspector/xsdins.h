@@ -4,7 +4,7 @@
 // is asked; editors never own the XML or schema nodes they refer to.
 #pragma once
 
-#include "xmls.h"
+#include "inspector/xsd_rules.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -56,18 +56,6 @@ size_t TextHeadSize(std::string_view Bytes, bool ByteWise, size_t MaxChars);
 // as pixels (no glyph is narrower than one), so painting never lays out more.
 QString VisibleText(std::string_view Bytes, int Width);
 
-// Editor flags: a 16-bit set; bits 3 and 8 to 15 stay clear.
-using TEditorFlags = uint16_t;
-enum TEditorFlag : TEditorFlags {
-    efValueList = 1 << 0,
-    efSubItems = 1 << 1,
-    efButton = 1 << 2,
-    efAutoCommit = 1 << 4,
-    efSortList = 1 << 5,
-    efReadOnly = 1 << 6,
-    efRevertable = 1 << 7,
-};
-
 enum TEditKind : uint8_t { ekText = 0, ekButton = 1, ekList = 2, ekBoolean = 3, ekDate = 4 };
 
 enum TScrollBarStyle : uint8_t { ssRegular = 0, ssFlat = 1, ssHotTrack = 2 };
@@ -96,18 +84,6 @@ using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // ---------------------------------------------------------------------------
 // Schema rules
-
-struct TEffectiveType {
-    std::string TypeName;  // at most 50 characters
-    bool IsExtension = false;
-};
-
-// The global declaration named Name: the first child of the schema root whose "name"
-// is Name exactly; nil for an empty Name.
-TXMLNode* FindGlobal(TXMLNode* Declaration, const std::string& Name);
-// "Error in XSD Schema: referenced type %s not found" for a dangling ref.
-TXMLNode* ResolveRef(TXMLNode* Declaration);
-TEffectiveType EffectiveType(TXMLNode* Declaration);
 
 // ---------------------------------------------------------------------------
 // Row editors
@@ -175,14 +151,10 @@ private:
     bool IsBoolean();
 };
 
-// Creates the rows that describe Element under Declaration, in schema order, handing
-// each to Proc. Position indexes Element's children and moves past every child that
-// gets a row. May insert missing required elements into Element.
+// The schema rows of Element (see the rules' EnumSchemaRows) as editors handed to
+// Proc, filtered by the inspector's FilterNode.
 void EnumSchemaRows(TXMLNode* Declaration, TXMLNode* Element, int& Position, TNodescope* Inspector,
                     const TGetEditorProc& Proc, void* Data);
-// Puts NewElement among Element's children where the content under TypeNode places
-// it. Returns false, and leaves NewElement to the caller, when no place accepts it.
-bool InsertBySchema(TXMLNode* TypeNode, TXMLNode* Element, TXMLNode* NewElement);
 
 // A check-box glyph in the largest square centred in Rect. State: 0 clear, 1 ticked,
 // 2 grayed. Flat draws a one-pixel frame in the button face (FaceFrame) or shadow.

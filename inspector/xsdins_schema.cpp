@@ -12,33 +12,6 @@
 
 namespace {
 
-const size_t MaxTypeNameLength = 50;
-
-bool IsNamed(const TXMLNode* Node, const std::string& Prefix, const char* LocalName)
-{
-    return Node && Node->Name == Prefix + LocalName;
-}
-
-TXMLNode* FindChild(TXMLNode* Node, const std::string& Name)
-{
-    return Node && Node->Children ? Node->Children->FindByName(Name) : nullptr;
-}
-
-std::string TrimBlanks(const std::string& S)
-{
-    size_t B = 0, E = S.size();
-    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
-        ++B;
-    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
-        --E;
-    return S.substr(B, E - B);
-}
-
-bool IsDictionaryId(const std::string& Id)
-{
-    return !Id.empty() && Id[0] == '@';
-}
-
 bool LessText(const std::string& A, const std::string& B)
 {
     return std::lexicographical_compare(A.begin(), A.end(), B.begin(), B.end(), [](char X, char Y) {
@@ -46,143 +19,26 @@ bool LessText(const std::string& A, const std::string& B)
     });
 }
 
-void DeriveFrom(TXMLNode* S, const std::string& Prefix, TEffectiveType& Result)
-{
-    if (TXMLNode* Extension = FindChild(S, Prefix + "extension")) {
-        Result.TypeName = Extension->GetAttribute("base");
-        Result.IsExtension = true;
-    } else if (TXMLNode* Restriction = FindChild(S, Prefix + "restriction")) {
-        Result.TypeName = Restriction->GetAttribute("base");
-    }
-}
-
-// The node that describes a declaration for flags: a named type unless built in,
-// else the referenced declaration, else the declaration itself.
-TXMLNode* FlagsNode(TXMLNode* D, const std::string& Prefix)
-{
-    const std::string Type = D->GetAttribute("type");
-    if (!Type.empty() && !StartsWith(Type, Prefix))
-        return FindGlobal(D, Type);
-    const std::string Ref = D->GetAttribute("ref");
-    if (!Ref.empty())
-        return FindGlobal(D, Ref);
-    return D;
-}
-
-bool InSimpleContentList(const std::string& TypeName, const std::string& Prefix)
-{
-    static const char* const Names[] = {"string", "date",  "NMTOKEN", "NMTOKENS", "gMonthDay",
-                                        "boolean", "float", "integer", "decimal"};
-    for (const char* Name : Names)
-        if (TypeName == Prefix + Name)
-            return true;
-    return false;
-}
-
-TXMLNode* FirstEnumeration(TXMLNode* N, const std::string& Prefix)
-{
-    const std::string Path = IsNamed(N, Prefix, "simpleType")
-                                 ? Prefix + "restriction/" + Prefix + "enumeration"
-                                 : "/" + Prefix + "simpleType/" + Prefix + "restriction/" + Prefix + "enumeration";
-    return N->SelectNode(Path, false, "", false);
-}
-
-void CheckFloat(const std::string& V)
-{
-    // The edit offers "." as the decimal point whatever the locale's separator.
-    std::string Local = V;
-    if (FormatSettings.DecimalSeparator != '.')
-        std::replace(Local.begin(), Local.end(), '.', FormatSettings.DecimalSeparator);
-    double Ignored;
-    if (!TryStrToFloat(Local, Ignored))
-        throw EConvertError(FormatStr("'%s' is not a valid floating point value", {V}));
-}
-
 } // namespace
-
-TXMLNode* FindGlobal(TXMLNode* Declaration, const std::string& Name)
-{
-    if (!Declaration || Name.empty())
-        return nullptr;
-    return Declaration->GetRoot()->FindChildByAttribute("name", Name);
-}
-
-TXMLNode* ResolveRef(TXMLNode* Declaration)
-{
-    const std::string Ref = Declaration->GetAttribute("ref");
-    if (Ref.empty())
-        return Declaration;
-    TXMLNode* Result = FindGlobal(Declaration, Ref);
-    if (!Result)
-        throw Exception(FormatStr("Error in XSD Schema: referenced type %s not found", {Ref}));
-    return Result;
-}
-
-TEffectiveType EffectiveType(TXMLNode* Declaration)
-{
-    const std::string Prefix = RootPrefix(Declaration);
-    TXMLNode* N = ResolveRef(Declaration);
-    TEffectiveType Result;
-    Result.TypeName = N->GetAttribute("type");
-    if (!Result.TypeName.empty()) {
-        if (!StartsWith(Result.TypeName, Prefix)) {
-            if (TXMLNode* T = FindGlobal(N, Result.TypeName)) {
-                TXMLNode* X = FindChild(T, Prefix + "extension");
-                if (!X)
-                    X = FindChild(T, Prefix + "restriction");
-                if (X)
-                    Result.TypeName = X->GetAttribute("base");
-            }
-        }
-    } else if (IsNamed(N, Prefix, "simpleType")) {
-        DeriveFrom(N, Prefix, Result);
-    } else if (N->Children) {
-        for (TXMLNode* C : *N->Children) {
-            if (IsNamed(C, Prefix, "simpleType")) {
-                DeriveFrom(C, Prefix, Result);
-                break;
-            }
-            if (IsNamed(C, Prefix, "complexType")) {
-                Result.TypeName = Prefix + "complexType";
-                if (TXMLNode* S = FindChild(C, Prefix + "simpleContent"))
-                    DeriveFrom(S, Prefix, Result);
-                break;
-            }
-            if (IsNamed(C, Prefix, "simpleContent"))
-                DeriveFrom(C, Prefix, Result);
-        }
-    }
-    if (Result.TypeName.size() > MaxTypeNameLength)
-        Result.TypeName.resize(MaxTypeNameLength);
-    return Result;
-}
-
-// ---------------------------------------------------------------------------
 
 TXSDSchemaEditor::TXSDSchemaEditor(TXMLNode* ANode, TNodescope* AInspector, TXMLNode* ASchemaNode)
     : TXMLNodeEditor(ANode, AInspector), FSchemaNode(ASchemaNode), FPrefix(RootPrefix(ASchemaNode))
 {
-    const std::string Id = FSchemaNode->GetAttribute("id");
-    if (IsDictionaryId(Id) && FInspector && FInspector->OnGetDictionary)
-        FInspector->OnGetDictionary(FInspector, Id.substr(1), FDictionary);
+    const std::string Name = DictionaryName(FSchemaNode);
+    if (!Name.empty() && FInspector && FInspector->OnGetDictionary)
+        FInspector->OnGetDictionary(FInspector, Name, FDictionary);
 }
 
 TXSDSchemaEditor::~TXSDSchemaEditor() = default;
 
 bool TXSDSchemaEditor::IsBoolean()
 {
-    return EffectiveType(FSchemaNode).TypeName == FPrefix + "boolean";
+    return IsBooleanDeclaration(FSchemaNode);
 }
 
 std::string TXSDSchemaEditor::GetName()
 {
-    TXMLNode* N = ResolveRef(FSchemaNode);
-    std::string Result = N->GetPathText(FPrefix + "annotation/" + FPrefix + "documentation");
-    if (Result.empty())
-        Result = FSchemaNode->GetAttribute("name");
-    if (Result.empty())
-        Result = N->GetAttribute("name");
-    return Result;
+    return SchemaCaption(FSchemaNode);
 }
 
 void TXSDSchemaEditor::GetSubItems(const TGetEditorProc& Proc, void* Data)
@@ -193,16 +49,10 @@ void TXSDSchemaEditor::GetSubItems(const TGetEditorProc& Proc, void* Data)
 
 void TXSDSchemaEditor::GetValueList(const TGetStrProc& Proc, void* Data)
 {
-    if (IsBoolean()) {
-        Proc(Data, "true");
-        Proc(Data, "false");
-        return;
-    }
-    const std::string Id = FSchemaNode->GetAttribute("id");
-    if (IsDictionaryId(Id)) {
+    const std::string Name = DictionaryName(FSchemaNode);
+    if (!IsBoolean() && !Name.empty()) {
         if (!FInspector || !FInspector->OnGetDictionary)
             return;
-        const std::string Name = Id.substr(1);
         TXMLDictionary* Dictionary = nullptr;
         FInspector->OnGetDictionary(FInspector, Name, Dictionary);
         if (!Dictionary)
@@ -215,15 +65,8 @@ void TXSDSchemaEditor::GetValueList(const TGetStrProc& Proc, void* Data)
             Proc(Data, Entry);
         return;
     }
-    TXMLNode* N = FlagsNode(ResolveRef(FSchemaNode), FPrefix);
-    if (!N)
-        return;
-    TXMLNode* First = FirstEnumeration(N, FPrefix);
-    if (!First)
-        return;
-    for (TXMLNode* C : *First->Parent->Children)
-        if (C->Name == FPrefix + "enumeration")
-            Proc(Data, C->GetAttribute("value"));
+    for (const std::string& Value : SchemaValueList(FSchemaNode))
+        Proc(Data, Value);
 }
 
 std::string TXSDSchemaEditor::GetValue()
@@ -253,44 +96,17 @@ std::string TXSDSchemaEditor::GetValue()
 
 std::string TXSDSchemaEditor::GetAllowedChars()
 {
-    const std::string TypeName = EffectiveType(FSchemaNode).TypeName;
-    if (TypeName == FPrefix + "integer")
-        return "-0123456789";
-    if (TypeName == FPrefix + "number" || TypeName == FPrefix + "float" || TypeName == FPrefix + "decimal")
-        return "-0123456789.eE";
-    return std::string();
+    return SchemaAllowedChars(FSchemaNode);
 }
 
 int TXSDSchemaEditor::GetMaxLength()
 {
-    const std::string Text = FSchemaNode->GetPathText(FPrefix + "simpleType/" + FPrefix + "restriction/" + FPrefix +
-                                                      "maxLength/@value");
-    return Text.empty() ? 255 : StrToInt(Text);
+    return SchemaMaxLength(FSchemaNode);
 }
 
 TEditorFlags TXSDSchemaEditor::GetFlags()
 {
-    TXMLNode* N = FlagsNode(FSchemaNode, FPrefix);
-    if (!N)
-        return 0;
-    const TEffectiveType E = EffectiveType(N);
-    TEditorFlags Result = 0;
-    if (E.TypeName == FPrefix + "anyURI") {
-        Result = efButton;
-    } else if (E.TypeName == FPrefix + "anySimpleType") {
-        Result = efReadOnly;
-    } else {
-        const bool Complex = IsNamed(N, FPrefix, "complexType") ||
-                             N->SelectNode("/" + FPrefix + "complexType/" + FPrefix + "sequence", false, "", false);
-        if (Complex && !InSimpleContentList(E.TypeName, FPrefix))
-            Result = efSubItems | efReadOnly;
-        else if (E.IsExtension)
-            Result = efSubItems;
-    }
-    if (E.TypeName == FPrefix + "boolean" || FirstEnumeration(N, FPrefix) ||
-        IsDictionaryId(FSchemaNode->GetAttribute("id")))
-        Result |= efValueList | efRevertable;
-    return Result;
+    return SchemaFlags(FSchemaNode);
 }
 
 void TXSDSchemaEditor::SetValue(const std::string& Value)
@@ -315,20 +131,7 @@ void TXSDSchemaEditor::SetValue(const std::string& Value)
             throw Exception(FormatStr("Value %s not in list", {V}));
         V = FDictionary->GetEntryID(Index);
     }
-    if ((Flags & efValueList) == 0) {
-        const std::string TypeName = EffectiveType(FSchemaNode).TypeName;
-        if (TypeName == FPrefix + "date") {
-            // A cleared date mask holds only blanks and separators.
-            if (!TrimBlanks(ReplaceAll(V, ".", "")).empty())
-                ParseDateTime(V, "dd.mm.yyyy");
-        } else if (!TrimBlanks(V).empty()) {
-            // A lone "." is no number; only the empty date mask may skip its check.
-            if (TypeName == FPrefix + "integer")
-                StrToInt(V);
-            else if (TypeName == FPrefix + "float" || TypeName == FPrefix + "decimal")
-                CheckFloat(V);
-        }
-    }
+    CheckSchemaValue(FSchemaNode, V);
     if (FSchemaNode->Name == FPrefix + "attribute")
         FNode->SetAttribute(FSchemaNode->GetAttribute("name"), V);
     else
@@ -337,9 +140,7 @@ void TXSDSchemaEditor::SetValue(const std::string& Value)
 
 TColor TXSDSchemaEditor::GetNameColor()
 {
-    const bool Required =
-        FSchemaNode->GetAttribute("nillable") == "false" || FSchemaNode->GetAttribute("use") == "required";
-    if (Required && GetValue().empty())
+    if (IsRequiredDeclaration(FSchemaNode) && GetValue().empty())
         return clRed;
     return clNone;
 }

@@ -1,41 +1,36 @@
-// The main window and the program's start and run. The start creates the application's
-// objects in the one order the windows rely on (each reaches the others through their
-// single instances); the main window switches storage, keeps itself on top, and
-// registers the start-up database with the report writer's connection file. The run
-// ends only through the main window's close, whether the user or the end of the
-// session (a signal) asks for it, so the objects are always freed the same way.
+// The main window: its buttons and menus, the storage switch, stay on top, and the
+// registration of the start-up database with the report writer's connection file.
+// A storage switch never runs while another window still holds the data: every other
+// window closes first, or nothing happens.
 #include "Main.h"
 
 #include "About.h"
 #include "DataMod.h"
-#include "Splash.h"
+#include "Startup.h"
 
 #include "alias.h"
 #include "application.h"
 #include "exceptions.h"
 #include "fbclient.h"
 #include "formatsettings.h"
-#include "formatsettings_locale.h"
 #include "printers.h"
+#include "profile.h"
+#include "strs.h"
 
-#include <exception>
-#include <vector>
 #include <QActionGroup>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QToolButton>
-#include <QWindow>
+
+#include <cerrno>
 
 TMainForm* MainForm = nullptr;
-std::function<void(const QString& Step)> OnStartupStep;
 
 namespace {
 
@@ -43,217 +38,29 @@ const QString LocalConnection = QStringLiteral("VORNAPP");
 const QString RemoteConnection = QStringLiteral("DEZAZAV");
 
 // Blanks and tabs only: bytes such as 0xA0 are parts of 8-bit characters here.
-QString Trim(const QString& Text)
+std::string Trim(const std::string& Text)
 {
-    qsizetype first = 0, last = Text.size();
-    while (first < last && (Text[first] == QLatin1Char(' ') || Text[first] == QLatin1Char('\t')))
+    size_t first = 0, last = Text.size();
+    while (first < last && (Text[first] == ' ' || Text[first] == '\t'))
         ++first;
-    while (last > first && (Text[last - 1] == QLatin1Char(' ') || Text[last - 1] == QLatin1Char('\t')))
+    while (last > first && (Text[last - 1] == ' ' || Text[last - 1] == '\t'))
         --last;
-    return Text.mid(first, last - first);
+    return Text.substr(first, last - first);
 }
-
-// A profile file as the report writer reads it: "[Section]" lines and "Key=Value"
-// lines below them. Sections and keys compare without case; everything else in the
-// file (other sections, comments, blank lines) is written back unchanged. Values are
-// taken verbatim to the end of the line, commas and all.
-// The file is 8-bit text: each byte is held as the one character of that code
-// (Latin-1), so bytes that are not valid UTF-8 survive a rewrite; Bytes() turns
-// the program's text into that form.
-class TProfileFile {
-public:
-    explicit TProfileFile(const QString& FileName) : FFileName(FileName)
-    {
-        QFile file(FileName);
-        if (!file.open(QIODevice::ReadOnly))
-            return;
-        QList<QByteArray> lines = file.readAll().split('\n');
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        for (QByteArray& line : lines) {
-            if (line.endsWith('\r'))
-                line.chop(1);
-            FLines << QString::fromLatin1(line);
-        }
-    }
-
-    // Text in the platform's 8-bit encoding, one character per byte.
-    static QString Bytes(const QString& Text) { return QString::fromLatin1(Text.toLocal8Bit()); }
-
-    QString ReadString(const QString& Section, const QString& Key) const
-    {
-        int line = FindKey(Section, Key);
-        return line < 0 ? QString() : ValueOf(FLines[line]);
-    }
-
-    void WriteString(const QString& Section, const QString& Key, const QString& Value)
-    {
-        const QString entry = Key + QLatin1Char('=') + Value;
-        int line = FindKey(Section, Key);
-        if (line >= 0) {
-            FLines[line] = entry;
-            return;
-        }
-        int header = FindSection(Section);
-        if (header < 0) {
-            if (!FLines.isEmpty() && !Trim(FLines.last()).isEmpty())
-                FLines << QString();
-            FLines << QLatin1Char('[') + Section + QLatin1Char(']') << entry;
-            return;
-        }
-        // After the section's last entry, before the blank lines that part it from the next.
-        int end = SectionEnd(header);
-        while (end > header + 1 && Trim(FLines[end - 1]).isEmpty())
-            --end;
-        FLines.insert(end, entry);
-    }
-
-    void Save() const
-    {
-        QSaveFile file(FFileName);
-        if (file.open(QIODevice::WriteOnly)) {
-            for (const QString& line : FLines)
-                file.write(line.toLatin1() + '\n');
-            if (file.commit())
-                return;
-        }
-        throw EFCreateError(QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(FFileName)).toStdString(),
-                            int(file.error()));
-    }
-
-private:
-    static bool IsHeader(const QString& Line, QString* Name = nullptr)
-    {
-        QString text = Trim(Line);
-        if (!text.startsWith(QLatin1Char('[')) || !text.endsWith(QLatin1Char(']')))
-            return false;
-        if (Name)
-            *Name = Trim(text.mid(1, text.size() - 2));
-        return true;
-    }
-
-    static QString KeyOf(const QString& Line)
-    {
-        int eq = Line.indexOf(QLatin1Char('='));
-        return eq < 0 ? QString() : Trim(Line.left(eq));
-    }
-
-    static QString ValueOf(const QString& Line) { return Trim(Line.mid(Line.indexOf(QLatin1Char('=')) + 1)); }
-
-    int FindSection(const QString& Section) const
-    {
-        QString name;
-        for (int i = 0; i < FLines.size(); ++i)
-            if (IsHeader(FLines[i], &name) && name.compare(Section, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
-
-    int SectionEnd(int Header) const
-    {
-        int i = Header + 1;
-        while (i < FLines.size() && !IsHeader(FLines[i]))
-            ++i;
-        return i;
-    }
-
-    int FindKey(const QString& Section, const QString& Key) const
-    {
-        int header = FindSection(Section);
-        if (header < 0)
-            return -1;
-        for (int i = header + 1, end = SectionEnd(header); i < end; ++i) {
-            const QString& line = FLines[i];
-            if (line.startsWith(QLatin1Char(';')))
-                continue;
-            if (KeyOf(line).compare(Key, Qt::CaseInsensitive) == 0)
-                return i;
-        }
-        return -1;
-    }
-
-    QString FFileName;
-    QStringList FLines;
-};
 
 // The list holds Name as one of its comma-separated entries; a longer name that merely
 // contains it ("VORNAPP2") is a different connection.
-bool ListsConnection(const QString& List, const QString& Name)
+bool ListsConnection(const std::string& List, const std::string& Name)
 {
-    const QStringList names = List.split(QLatin1Char(','));
-    for (const QString& entry : names)
-        if (Trim(entry) == Name)
+    size_t from = 0;
+    for (;;) {
+        const size_t comma = List.find(',', from);
+        if (Trim(List.substr(from, comma == std::string::npos ? std::string::npos : comma - from)) == Name)
             return true;
-    return false;
-}
-
-// True from the start's beginning until the splash has gone: failures that must not
-// stop the start wait for the splash's end, so no splash hides their box.
-bool Starting = false;
-
-std::vector<std::exception_ptr>& WaitingReports()
-{
-    static std::vector<std::exception_ptr> reports;
-    return reports;
-}
-
-// Reports Failure in the error box, or after the splash while the program starts.
-void ReportAndGoOn(std::exception_ptr Failure)
-{
-    if (Starting)
-        WaitingReports().push_back(Failure);
-    else
-        Application->Guard([&] { std::rethrow_exception(Failure); });
-}
-
-void ReportWaiting()
-{
-    std::vector<std::exception_ptr> reports;
-    reports.swap(WaitingReports());
-    for (const std::exception_ptr& failure : reports)
-        Application->Guard([&] { std::rethrow_exception(failure); });
-}
-
-// Set when the session ended before the main window was shown.
-bool SessionEnded = false;
-
-// The end of the session closes the main window as its close box would; a signal that
-// comes while that close is still asking its questions adds nothing.
-void CloseForSessionEnd(int)
-{
-    static bool closing = false;
-    if (!MainForm || !MainForm->isVisible()) {
-        SessionEnded = true;
-        return;
+        if (comma == std::string::npos)
+            return false;
+        from = comma + 1;
     }
-    if (closing)
-        return;
-    closing = true;
-    try {
-        MainForm->Close();
-    } catch (...) {
-        closing = false;
-        throw;
-    }
-    closing = false;
-}
-
-void Step(const QString& Name)
-{
-    if (OnStartupStep)
-        OnStartupStep(Name);
-}
-
-// Creates one of the application's objects and registers it, so that a failure further
-// on still frees what was made.
-template <typename T>
-T* Create(T*& Instance, const QString& Name)
-{
-    Instance = new T(nullptr);
-    Instance->setObjectName(Name);
-    ApplicationComponents().append(Instance);
-    Step(Name);
-    return Instance;
 }
 
 } // namespace
@@ -532,123 +339,51 @@ void TMainForm::UpdateReportConnection()
 void TMainForm::WriteReportConnection(const QString& Value)
 {
     const bool remote = VornData && VornData->Database->IsSQLBased();
-    const QString name = remote ? RemoteConnection : LocalConnection;
+    const std::string name = (remote ? RemoteConnection : LocalConnection).toStdString();
 
     const QString fileName = ReportConnectionFileName();
+    const std::string file = QFile::encodeName(fileName).toStdString();
+    const std::string shown = QDir::toNativeSeparators(fileName).toStdString();
     QDir().mkpath(QFileInfo(fileName).absolutePath());
-    TProfileFile profile(fileName);
-    const QString section = QStringLiteral("ConnectNamesSection");
-    const QString key = QStringLiteral("ConnectNames");
-    QString names = profile.ReadString(section, key);
-    if (!ListsConnection(names, name)) {
-        if (!names.isEmpty())
-            names += QLatin1Char(',');
-        names += name;
-        profile.WriteString(section, key, names);
+    // A file that is there but cannot be read is left alone: written from nothing, it
+    // would lose every other connection it holds.
+    std::string text;
+    if (QFileInfo(fileName).isFile()) {
+        QFile existing(fileName);
+        if (!existing.open(QIODevice::ReadOnly))
+            throw EFOpenError("Unable to read " + shown, int(existing.error()));
+        text = existing.readAll().toStdString();
     }
-    if (remote) {
-        profile.WriteString(name, QStringLiteral("Type"), QStringLiteral("67"));
-        profile.WriteString(name, QStringLiteral("Database"), TProfileFile::Bytes(Value));
-        profile.WriteString(name, QStringLiteral("Server"), RemoteConnection);
-        profile.WriteString(name, QStringLiteral("USERID"), QStringLiteral("SYSDBA"));
-    } else {
-        profile.WriteString(name, QStringLiteral("Type"), QStringLiteral("61"));
-        profile.WriteString(name, QStringLiteral("DataFilePath"), TProfileFile::Bytes(Value));
-        profile.WriteString(name, QStringLiteral("Server"), QStringLiteral("PARADOX"));
-    }
-    profile.Save();
-}
-
-QList<QObject*>& ApplicationComponents()
-{
-    static QList<QObject*> components;
-    return components;
-}
-
-void CreateApplicationObjects()
-{
-    // The order of the program's objects; later windows and reports join in their place.
-    CreateVornData(nullptr);
-    ApplicationComponents().append(VornData);
-    Step(QStringLiteral("VornData"));
-    Create(MainForm, QStringLiteral("MainForm"));
-    // BrPartsForm, QueryCustDlg, EdPartsForm, BrCustOrdForm, EdCustForm, EdOrderForm,
-    // SearchDlg and BrDateForm come here, in that order.
-    Create(AboutBox, QStringLiteral("AboutBox"));
-    // PickRpt, CustomerByInvoiceReport, OrdersByDateReport, InvoiceByOrderNoReport,
-    // PickOrderNoDlg and LWizard come here, in that order.
-}
-
-void FreeApplicationObjects()
-{
-    QList<QObject*>& components = ApplicationComponents();
-    while (!components.isEmpty()) {
-        QObject* component = components.takeLast();
-        if (component == MainForm)
-            MainForm = nullptr;
-        else if (component == AboutBox)
-            AboutBox = nullptr;
-        delete component;
-    }
-}
-
-bool StartOrderEntry()
-{
-    // The platform read the user's regional settings as the application started.
-    GetFormatSettings();
-    Starting = true;
-    WaitingReports().clear();
-
-    auto* splash = new TSplashForm;
-    splash->show();
-    // A window system maps the window a little later; painting before that shows nothing.
-    QElapsedTimer waited;
-    waited.start();
-    while (splash->windowHandle() && !splash->windowHandle()->isExposed() && waited.elapsed() < 1000)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
-    splash->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    Step(QStringLiteral("Splash"));
-
-    std::exception_ptr failure;
+    TProfile profile(text);
+    // The file is 8-bit text: values go in the platform's encoding, and whatever else
+    // it holds stays as it was.
+    const std::string value = Value.toLocal8Bit().toStdString();
     try {
-        Application->Title = QStringLiteral("Quorvale Order Entry");
-        Application->HelpFile = QStringLiteral("VORNAPP.HLP");
-        CreateApplicationObjects();
-    } catch (...) {
-        failure = std::current_exception();
-    }
-
-    // Gone before any error box: a splash kept on top could hide the box.
-    splash->hide();
-    delete splash;
-    Starting = false;
-    Step(QStringLiteral("SplashGone"));
-    ReportWaiting();
-    if (failure) {
-        Application->Guard([&] { std::rethrow_exception(failure); });
-        return false;
-    }
-    return true;
-}
-
-int RunOrderEntry()
-{
-    // Closing the main window ends the program, whatever other window is still open.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-    SessionEnded = false;
-    CatchTerminationSignals(CloseForSessionEnd);
-
-    int result = 1;
-    if (StartOrderEntry()) {
-        result = 0;
-        if (!SessionEnded) {
-            MainForm->OnClose = [](TObject*, TCloseAction&) { QCoreApplication::exit(0); };
-            MainForm->show();
-            result = QCoreApplication::exec();
+        const std::string section = "ConnectNamesSection", key = "ConnectNames";
+        std::string names = profile.ReadString(section, key);
+        if (!ListsConnection(names, name)) {
+            if (!names.empty())
+                names += ',';
+            names += name;
+            profile.WriteString(section, key, names);
         }
+        if (remote) {
+            profile.WriteString(name, "Type", "67");
+            profile.WriteString(name, "Database", value);
+            profile.WriteString(name, "Server", RemoteConnection.toStdString());
+            profile.WriteString(name, "USERID", "SYSDBA");
+        } else {
+            profile.WriteString(name, "Type", "61");
+            profile.WriteString(name, "DataFilePath", value);
+            profile.WriteString(name, "Server", "PARADOX");
+        }
+    } catch (const Exception&) {
+        // A value with a line break in it would write lines of its own into the file.
+        throw EFCreateError("Unable to write to " + shown, EINVAL);
     }
-    FreeApplicationObjects();
-    CatchTerminationSignals(nullptr);
-    return result;
+    try {
+        SaveFileAtomically(profile.Text(), file);
+    } catch (const EInOutError& failure) {
+        throw EFCreateError("Unable to write to " + shown, failure.ErrorCode);
+    }
 }

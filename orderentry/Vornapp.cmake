@@ -7,6 +7,7 @@ set(VORNAPP_IMAGES
   images/reports.xpm images/help.xpm images/close.xpm)
 
 add_library(vornapp_forms STATIC
+  Startup.cpp Startup.h
   Main.cpp Main.h Main.ui
   About.cpp About.h About.ui
   Splash.cpp Splash.h Splash.ui)

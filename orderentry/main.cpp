@@ -1,6 +1,6 @@
 // Vornapp, the order-entry program: runs from its start until the main window closes,
 // then frees what the application owns.
-#include "Main.h"
+#include "Startup.h"
 
 #include "application.h"
 

@@ -2,7 +2,7 @@
 // so each case can run under "xsd:", "xs:" or no prefix.
 #pragma once
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
 #include <memory>
 #include <string>

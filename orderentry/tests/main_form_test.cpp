@@ -4,6 +4,7 @@
 #include "About.h"
 #include "DataMod.h"
 #include "Main.h"
+#include "Startup.h"
 #include "main_fixture.h"
 
 #include "alias.h"
@@ -29,6 +30,8 @@
 #include <QToolButton>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +69,25 @@ quint16 SilentPort()
     server.close();
     return port;
 }
+
+// Permission bits bind root only through another effective user: while one of these
+// lives, a test run as root acts as "nobody" (and an ordinary user acts as itself).
+struct AsOrdinaryUser {
+    bool Switched = false;
+    AsOrdinaryUser()
+    {
+        if (geteuid() == 0)
+            Switched = setegid(65534) == 0 && seteuid(65534) == 0;
+    }
+    ~AsOrdinaryUser()
+    {
+        if (Switched) {
+            QVERIFY(seteuid(0) == 0);
+            QVERIFY(setegid(0) == 0);
+        }
+    }
+    bool Ok() const { return geteuid() != 0; }
+};
 
 } // namespace
 
@@ -301,6 +323,57 @@ private slots:
         QVERIFY2(again.contains("\nDataFilePath=" + folder.toLocal8Bit() + "\n"), again.constData());
         QVERIFY2(again.startsWith("[Other]\nOwner=Andr\xe9\n"), again.constData());
         QCOMPARE(again.count("VORNAPP"), 2);
+    }
+
+    void connectionFileIsNeverRewrittenFromNothing()
+    {
+        const QString fileName = TMainForm::ReportConnectionFileName();
+        const QString shown = QDir::toNativeSeparators(fileName);
+        const QByteArray before = "[ConnectNamesSection]\nConnectNames=A,B\n\n[A]\nType=1\n";
+        {
+            QFile file(fileName);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(before);
+        }
+        auto bytes = [&] {
+            QFile file(fileName);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+        };
+
+        // A value with a line break would write lines of its own into the file.
+        try {
+            MainForm->WriteReportConnection("/d/x\n[Other]\nType=1");
+            QFAIL("wrote a line break into the connection file");
+        } catch (const EFCreateError& e) {
+            QCOMPARE(QString::fromStdString(e.Message), "Unable to write to " + shown);
+        }
+        QCOMPARE(bytes(), before);
+
+        // A file that cannot be read is left alone: written from nothing, it would lose
+        // every other connection it lists.
+        const QByteArray root = FBox->Root().toLocal8Bit(), folder = QFileInfo(fileName).absolutePath().toLocal8Bit();
+        const QFile::Permissions rootPermissions = QFile::permissions(FBox->Root());
+        const QFile::Permissions folderPermissions = QFile::permissions(QFileInfo(fileName).absolutePath());
+        const auto restore = qScopeGuard([&] {
+            QFile::setPermissions(FBox->Root(), rootPermissions);
+            QFile::setPermissions(QFileInfo(fileName).absolutePath(), folderPermissions);
+            QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner);
+        });
+        QVERIFY(::chmod(root.constData(), 0711) == 0 && ::chmod(folder.constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(fileName).constData(), 0222) == 0);
+        {
+            AsOrdinaryUser user;
+            if (!user.Ok())
+                QSKIP("no other user to act as");
+            try {
+                MainForm->WriteReportConnection(FBox->DataFolder());
+                QFAIL("rewrote a connection file it could not read");
+            } catch (const EFOpenError& e) {
+                QCOMPARE(QString::fromStdString(e.Message), "Unable to read " + shown);
+            }
+        }
+        QVERIFY(::chmod(QFile::encodeName(fileName).constData(), 0644) == 0);
+        QCOMPARE(bytes(), before);
     }
 
     void localDataSwitchClosesOtherWindows()

@@ -2,6 +2,7 @@
 // tests' server (testsupport/testserver.h); skips without one unless CI is set.
 #include "DataMod.h"
 #include "Main.h"
+#include "Startup.h"
 #include "main_fixture.h"
 
 #include "alias.h"

@@ -8,6 +8,7 @@
 #include "DataMod.h"
 #include "Main.h"
 #include "Splash.h"
+#include "Startup.h"
 #include "main_fixture.h"
 
 #include "application.h"
@@ -261,6 +262,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("[ConnectNamesSection]\nConnectNames=A\n");
         }
+        // The file is read-only too: a writable one is written in place (the next case).
+        QVERIFY(QFile::setPermissions(fileName, QFile::ReadOwner));
         const QFile::Permissions writable = QFile::permissions(folder);
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         TMessageRecorder messages({}, mrOk);
@@ -268,11 +271,42 @@ private slots:
         const bool started = StartOrderEntry();
 
         QFile::setPermissions(folder, writable);
+        QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner);
         QVERIFY(started);
         QCOMPARE(messages.Requests.size(), size_t(1));
         QVERIFY2(messages.Requests[0].Text.startsWith("Unable to write to "), qPrintable(messages.Requests[0].Text));
         QCOMPARE(TMainSandbox::ReadReportConnection(), QString("[ConnectNamesSection]\nConnectNames=A\n"));
         QVERIFY(MainForm);
+    }
+
+    void readOnlySettingsFolderStillTakesAWritableFile()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser writes into read-only folders");
+        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->ForgetReportConnection();
+        const QString fileName = TMainForm::ReportConnectionFileName();
+        const QString folder = QFileInfo(fileName).absolutePath();
+        QVERIFY(QDir().mkpath(folder));
+        {
+            QFile file(fileName);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("; kept\n[ConnectNamesSection]\nConnectNames=A\n");
+        }
+        const QFile::Permissions writable = QFile::permissions(folder);
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        TMessageRecorder messages({}, mrOk);
+
+        const bool started = StartOrderEntry();
+
+        const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QFile::setPermissions(folder, writable);
+        QVERIFY(started);
+        QVERIFY(messages.Requests.empty());
+        QCOMPARE(TMainSandbox::ReadReportConnection(),
+                 "; kept\n[ConnectNamesSection]\nConnectNames=A,VORNAPP\n\n[VORNAPP]\nType=61\nDataFilePath=" +
+                     FBox->DataFolder() + "\nServer=PARADOX\n");
+        QCOMPARE(files, QStringList({"RPTSMITH.CON"}));
     }
 
     void startTakesTheUsersFormats_data()

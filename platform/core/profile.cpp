@@ -96,7 +96,7 @@ TProfile::TProfile(const std::string& Text)
         }
         const bool Crlf = Eol > Start && Text[Eol - 1] == '\r';
         const size_t End = Crlf ? Eol - 1 : Eol;
-        FLines.push_back({Text.substr(Start, End - Start), Crlf ? "\r\n" : "\n"});
+        FLines.push_back({Text.substr(Start, End - Start), "\n"});
         Start = Eol + 1;
     }
 }

@@ -3,11 +3,11 @@
 #include "alias.h"
 
 #include "exceptions.h"
+#include "profile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTextStream>
 
 TSession Session;
 
@@ -44,28 +44,20 @@ void TSession::Load()
     FLoaded = true;
     FLoadedFrom = file;
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!f.open(QIODevice::ReadOnly))
         return; // no configuration yet: no aliases
-    QTextStream in(&f);
-    Alias* current = nullptr;
-    while (!in.atEnd()) {
-        QString line = in.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
-            continue;
-        if (line.startsWith('[') && line.endsWith(']')) {
-            FAliases.append(Alias{line.mid(1, line.size() - 2).trimmed(), QString(), {}});
-            current = &FAliases.last();
-            continue;
+    const TProfile profile(f.readAll().toStdString());
+    for (const TProfileSection& section : profile.Sections()) {
+        Alias alias{QString::fromUtf8(section.Name).trimmed(), QString(), {}};
+        for (const TProfileEntry& entry : section.Entries) {
+            QString key = QString::fromUtf8(entry.Key).trimmed().toUpper();
+            QString value = QString::fromUtf8(entry.Value).trimmed();
+            if (key == "DRIVER" || key == "TYPE")
+                alias.Driver = value.toUpper();
+            else
+                alias.Params << key + "=" + value;
         }
-        int eq = line.indexOf('=');
-        if (!current || eq <= 0)
-            continue;
-        QString key = line.left(eq).trimmed().toUpper();
-        QString value = line.mid(eq + 1).trimmed();
-        if (key == "DRIVER" || key == "TYPE")
-            current->Driver = value.toUpper();
-        else
-            current->Params << key + "=" + value;
+        FAliases.append(alias);
     }
 }
 

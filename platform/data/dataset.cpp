@@ -1005,6 +1005,8 @@ bool TDataSet::RowMatches(const QVector<QVariant>& row, const QVector<int>& colu
 
 bool TDataSet::FindRec(const QVector<int>& columns, const QVariantList& values, TLocateOptions options, TRec& found)
 {
+    // A record read anew looks its lookups up anew.
+    FLookupCache.clear();
     auto matches = [&](const QVector<QVariant>& row) { return RowMatches(row, columns, values, options); };
     bool have = false;
     if (!FFilterNone) {
@@ -1098,21 +1100,26 @@ QVariant TDataSet::LookupResult(const TField* field)
             keys << v;
         }
     }
+    // The record is copied out: reading it may read the storage, which empties caches.
+    std::optional<TRec> found;
     TLookupCache& cache = FLookupCache[target];
     if (cache.Generation != target->FGeneration) {
         cache.Found.clear();
         cache.Generation = target->FGeneration;
     }
-    auto it = cache.Found.find(id);
-    if (it == cache.Found.end()) {
-        if (cache.Found.size() >= 256)
-            cache.Found.clear();
-        std::optional<TRec> found;
+    if (auto it = cache.Found.find(id); it != cache.Found.end()) {
+        found = it->second;
+    } else {
         if (TRec rec; target->LookupRec(field->LookupKeyFields, keys, rec))
             found = std::move(rec);
-        it = cache.Found.emplace(id, std::move(found)).first;
+        TLookupCache& fresh = FLookupCache[target];
+        if (fresh.Generation != target->FGeneration || fresh.Found.size() >= 256) {
+            fresh.Found.clear();
+            fresh.Generation = target->FGeneration;
+        }
+        fresh.Found.emplace(id, found);
     }
-    return it->second ? target->ResultOf(*it->second, field->LookupResultField) : QVariant();
+    return found ? target->ResultOf(*found, field->LookupResultField) : QVariant();
 }
 
 bool TDataSet::LookupRec(const QString& keyFields, const QVariantList& keyValues, TRec& found)

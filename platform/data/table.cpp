@@ -203,9 +203,10 @@ void TTable::InternalOpen()
                 c.close();
                 c = QSqlDatabase();
                 QSqlDatabase::removeDatabase(FConnName);
-                // SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file.
-                const QString code = err.nativeErrorCode();
-                if (code == "5" || code == "6")
+                // SQLITE_BUSY or SQLITE_LOCKED (or an extended code of either): another
+                // connection holds the file.
+                const int code = err.nativeErrorCode().toInt() & 0xff;
+                if (code == 5 || code == 6)
                     TableInUse(table);
                 DatabaseError("Cannot open table " + table + ": " + err.text(), this);
             }

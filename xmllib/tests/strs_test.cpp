@@ -1,5 +1,6 @@
 // String routines: comparisons through the 1251 case table, ReplaceAll against a
-// naive reference, tokens on two threads, dates and whole-file I/O.
+// naive reference, tokens on two threads, dates, whole-file I/O and the atomic save
+// (its failures forced by a file size limit, which stands in for a full disk).
 #include "strs.h"
 
 #include "exceptions.h"
@@ -8,8 +9,13 @@
 #include <QtTest>
 
 #include <atomic>
+#include <csignal>
 #include <random>
 #include <thread>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,6 +52,68 @@ std::string DateOutcome(const std::string& text, const std::string& format)
     }
 }
 
+// Everything in Folder, hidden files included: a temporary file left behind shows.
+QStringList Entries(const QString& Folder)
+{
+    return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+struct stat Stat(const std::string& Name)
+{
+    struct stat Info {};
+    ::lstat(Name.c_str(), &Info);
+    return Info;
+}
+
+// Permission bits bind root only through another effective user: while one of these
+// lives, a test run as root acts as "nobody" (and an ordinary user acts as itself).
+struct AsOrdinaryUser {
+    bool Switched = false;
+    AsOrdinaryUser()
+    {
+        if (geteuid() == 0)
+            Switched = setegid(65534) == 0 && seteuid(65534) == 0;
+    }
+    ~AsOrdinaryUser()
+    {
+        if (Switched) {
+            QVERIFY(seteuid(0) == 0);
+            QVERIFY(setegid(0) == 0);
+        }
+    }
+    bool Ok() const { return geteuid() != 0; }
+};
+
+// Writes past Bytes fail with EFBIG while one of these lives, as on a full disk.
+struct FileSizeLimit {
+    rlimit Saved {};
+    void (*SavedSignal)(int);
+    explicit FileSizeLimit(rlim_t Bytes)
+    {
+        SavedSignal = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &Saved);
+        rlimit Limit = Saved;
+        Limit.rlim_cur = Bytes;
+        ::setrlimit(RLIMIT_FSIZE, &Limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &Saved);
+        std::signal(SIGXFSZ, SavedSignal);
+    }
+};
+
+// The message of the EFCreateError a save raises, or "saved".
+std::string SaveOutcome(const std::string& S, const std::string& Name)
+{
+    try {
+        SaveFileAtomically(S, Name);
+        return "saved";
+    } catch (const EFCreateError& e) {
+        return e.Message;
+    }
+}
+
 } // namespace
 
 class TestStrs : public QObject {
@@ -58,6 +126,9 @@ private slots:
     void bufferPrimitives();
     void parseDateTime();
     void files();
+    void atomicSaveReplacesTheFileWhole();
+    void atomicSaveKeepsTheOldFileOnFailure();
+    void readOnlyFolderTakesTheSaveInPlace();
 };
 
 void TestStrs::comparisons()
@@ -247,6 +318,149 @@ void TestStrs::files()
         QCOMPARE(e.Message.substr(e.Message.size() - folder.size() - 1), " " + folder);
     }
     QVERIFY_THROWS_EXCEPTION(EFCreateError, SaveStringToFile("x", dir.filePath("no/such.xml").toStdString()));
+}
+
+void TestStrs::atomicSaveReplacesTheFileWhole()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string name = dir.filePath("object.xml").toStdString();
+    std::string bytes;
+    for (int k = 0; k < 70000; ++k)
+        bytes += static_cast<char>(k * 31);
+    SaveFileAtomically(bytes, name);
+    QCOMPARE(LoadStringFromFile(name), bytes);
+    // A new file gets the permissions any new file gets.
+    const std::string plain = dir.filePath("plain").toStdString();
+    SaveStringToFile("", plain);
+    QCOMPARE(Stat(name).st_mode, Stat(plain).st_mode);
+
+    // A save replaces the file by another one: the old one is never written into.
+    QVERIFY(::chmod(name.c_str(), 0640) == 0);
+    const ino_t before = Stat(name).st_ino;
+    SaveFileAtomically("<a/>", name);
+    QCOMPARE(LoadStringFromFile(name), std::string("<a/>"));
+    QVERIFY(Stat(name).st_ino != before);
+    QCOMPARE(Stat(name).st_mode & 07777, mode_t(0640));
+
+    // A link stays a link; the file it names, in another folder, takes the save.
+    QVERIFY(QDir().mkpath(dir.filePath("real")));
+    const std::string real = dir.filePath("real/object.xml").toStdString();
+    SaveStringToFile("old", real);
+    const std::string link = dir.filePath("link.xml").toStdString();
+    QVERIFY(::symlink("real/object.xml", link.c_str()) == 0);
+    SaveFileAtomically("<b/>", link);
+    QVERIFY(S_ISLNK(Stat(link).st_mode));
+    QCOMPARE(LoadStringFromFile(real), std::string("<b/>"));
+
+    // Nothing but the files saved is left in either folder.
+    QCOMPARE(Entries(dir.path()), QStringList({"link.xml", "object.xml", "plain", "real"}));
+    QCOMPARE(Entries(dir.filePath("real")), QStringList({"object.xml"}));
+}
+
+void TestStrs::atomicSaveKeepsTheOldFileOnFailure()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A folder in the file's place is neither replaced nor written into.
+    const std::string blocked = dir.filePath("blocked/object.xml").toStdString();
+    QVERIFY(QDir().mkpath(QString::fromStdString(blocked)));
+    QCOMPARE(SaveOutcome("new", blocked), "Cannot create file \"" + blocked + "\". " + std::strerror(EISDIR));
+    QCOMPARE(Entries(dir.filePath("blocked")), QStringList({"object.xml"}));
+    // A folder that is not there.
+    const std::string gone = dir.filePath("gone/object.xml").toStdString();
+    try {
+        SaveFileAtomically("new", gone);
+        QFAIL("saved into a missing folder");
+    } catch (const EFCreateError& e) {
+        QCOMPARE(e.ErrorCode, ENOENT);
+        QCOMPARE(e.Message, "Cannot create file \"" + gone + "\". " + std::strerror(ENOENT));
+    }
+
+    // A disk that fills up half-way through the new text.
+    const std::string name = dir.filePath("object.xml").toStdString();
+    SaveFileAtomically("old text", name);
+    {
+        FileSizeLimit full(4096);
+        QCOMPARE(SaveOutcome(std::string(10000, 'x'), name),
+                 "Cannot create file \"" + name + "\". " + std::strerror(EFBIG));
+    }
+    QCOMPARE(LoadStringFromFile(name), std::string("old text"));
+    QCOMPARE(Entries(dir.path()), QStringList({"blocked", "object.xml"}));
+
+    // A file its owner made read-only is not replaced, though its folder takes new files.
+    const QString open = dir.filePath("open");
+    QVERIFY(QDir().mkpath(open));
+    QVERIFY(::chmod(dir.path().toLocal8Bit().constData(), 0755) == 0);
+    QVERIFY(::chmod(open.toLocal8Bit().constData(), 0777) == 0);
+    const std::string kept = (open + "/object.xml").toStdString();
+    SaveStringToFile("kept", kept);
+    QVERIFY(::chmod(kept.c_str(), 0444) == 0);
+    {
+        AsOrdinaryUser user;
+        if (!user.Ok())
+            QSKIP("no other user to act as");
+        QCOMPARE(SaveOutcome("new", kept), "Cannot create file \"" + kept + "\". " + std::strerror(EACCES));
+    }
+    QCOMPARE(LoadStringFromFile(kept), std::string("kept"));
+    QCOMPARE(Entries(open), QStringList({"object.xml"}));
+}
+
+void TestStrs::readOnlyFolderTakesTheSaveInPlace()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString locked = dir.filePath("locked");
+    QVERIFY(QDir().mkpath(locked));
+    const std::string name = (locked + "/object.xml").toStdString();
+    SaveStringToFile("<LegalCustomer><Name>Old</Name></LegalCustomer>", name);
+    // Everyone may enter the folders and write the file; nobody may make a file there.
+    QVERIFY(::chmod(dir.path().toLocal8Bit().constData(), 0755) == 0);
+    QVERIFY(::chmod(name.c_str(), 0666) == 0);
+    QVERIFY(::chmod(locked.toLocal8Bit().constData(), 0555) == 0);
+    const auto unlock = qScopeGuard([&] { ::chmod(locked.toLocal8Bit().constData(), 0755); });
+    const std::string refused = "Cannot create file \"" + name +
+                                "\". The folder does not allow a temporary file, and writing the file in place "
+                                "failed too: ";
+    {
+        AsOrdinaryUser user;
+        if (!user.Ok())
+            QSKIP("no other user to act as");
+        if (QFile probe(locked + "/probe"); probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QSKIP("the folder still takes new files");
+        }
+        const ino_t inode = Stat(name).st_ino;
+        const std::string longer = "<LegalCustomer><Name>Saved in place, and longer</Name></LegalCustomer>";
+        SaveFileAtomically(longer, name);
+        QCOMPARE(LoadStringFromFile(name), longer);
+        // Shorter text leaves nothing of the longer old one behind.
+        SaveFileAtomically("<a/>", name);
+        QCOMPARE(LoadStringFromFile(name), std::string("<a/>"));
+        QCOMPARE(Stat(name).st_ino, inode);
+
+        // A write that fails half-way puts the old text back, and says both ways failed.
+        {
+            FileSizeLimit full(16);
+            QCOMPARE(SaveOutcome(std::string(100, 'x'), name), refused + std::strerror(EFBIG));
+        }
+        QCOMPARE(LoadStringFromFile(name), std::string("<a/>"));
+
+        // A new file cannot be made in such a folder at all, and no in-place write is
+        // claimed for a file that is not there.
+        const std::string fresh = (locked + "/new.xml").toStdString();
+        QCOMPARE(SaveOutcome("<c/>", fresh), "Cannot create file \"" + fresh + "\". " + std::strerror(EACCES));
+        QVERIFY(!QFile::exists(QString::fromStdString(fresh)));
+    }
+    // A read-only file there cannot be saved either way.
+    QVERIFY(::chmod(name.c_str(), 0444) == 0);
+    {
+        AsOrdinaryUser user;
+        QVERIFY(user.Ok());
+        QCOMPARE(SaveOutcome("<b/>", name), refused + std::strerror(EACCES));
+    }
+    QCOMPARE(LoadStringFromFile(name), std::string("<a/>"));
+    QCOMPARE(Entries(locked), QStringList({"object.xml"}));
 }
 
 QTEST_GUILESS_MAIN(TestStrs)

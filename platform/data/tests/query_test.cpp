@@ -102,6 +102,13 @@ class QueryTest : public QObject {
         std::sort(v.begin(), v.end());
         return v;
     }
+    QVector<double> AllOrderNos()
+    {
+        QVector<double> nos;
+        for (const Row& r : StoredOrders())
+            nos << r.OrderNo;
+        return nos;
+    }
     // Sale days of the orders in the given sequence; null as -1 (before any day).
     QVector<double> SaleDays(const QVector<double>& nos)
     {
@@ -168,6 +175,20 @@ private slots:
         QCOMPARE(q->FieldByName("OrderNo")->AsFloat(), forward[2]);
     }
 
+    void ascendingOrdersPutEmptyDatesFirst()
+    {
+        // Pages of two: page ends fall on orders without a date.
+        TQuery* q = NewQuery({"select OrderNo, SaleDate from orders order by SaleDate"}, 2);
+        q->Open();
+        QVERIFY(q->FieldByName("SaleDate")->IsNull());
+        const QVector<double> forward = Walk(q);
+        QCOMPARE(Sorted(forward), Sorted(AllOrderNos()));
+        const QVector<double> days = SaleDays(forward);
+        QVERIFY(std::is_sorted(days.begin(), days.end()));
+        QCOMPARE(days.count(-1.0), 5);
+        QCOMPARE(WalkBack(q), forward);
+    }
+
     void descendingOrdersPutEmptyDatesLast()
     {
         // The module's own word "descending"; local data reads it as DESC.
@@ -198,6 +219,22 @@ private slots:
         QCOMPARE(q->FieldByName("OrderNo")->AsFloat(), marked);
         q->Next();
         QCOMPARE(q->FieldByName("OrderNo")->AsFloat(), expected.last());
+
+        // The last row gone meanwhile, a refresh stays at the end of the order.
+        TQuery* dated = NewQuery({"select OrderNo, SaleDate from orders where SaleDate is not null",
+                                  "order by SaleDate descending"},
+                                 3);
+        dated->Open();
+        dated->Last();
+        const double gone = dated->FieldByName("OrderNo")->AsFloat();
+        dated->Prior();
+        const double before = dated->FieldByName("OrderNo")->AsFloat();
+        dated->Next();
+        store->Exec(*db, "DELETE FROM ORDERS WHERE OrderNo = ?", {gone});
+        dated->Refresh();
+        QCOMPARE(dated->FieldByName("OrderNo")->AsFloat(), before);
+        dated->Next();
+        QVERIFY(dated->Eof());
     }
 
     void mixedDirectionsAndAnAliasedTable()
@@ -339,10 +376,10 @@ private slots:
         cust.FieldByName("Company")->SetAsString("Unisco Marine");
         cust.Post();
         orders->Edit();
-        orders->FieldByName("CustNo")->SetAsFloat(1);
-        QCOMPARE(name->AsString(), QString("Kauai Dive Shoppe"));
         orders->FieldByName("CustNo")->SetAsFloat(2);
         QCOMPARE(name->AsString(), QString("Unisco Marine"));
+        orders->FieldByName("CustNo")->SetAsFloat(1);
+        QCOMPARE(name->AsString(), QString("Kauai Dive Shoppe"));
         orders->FieldByName("CustNo")->SetAsFloat(77);
         QVERIFY(name->IsNull());
         orders->FieldByName("CustNo")->Clear();
@@ -352,6 +389,13 @@ private slots:
         QVERIFY(q->Locate("OrderNo", 2001.0));
         q->Refresh();
         QCOMPARE(company->AsString(), QString("Unisco Marine"));
+        // Nor are changes another program makes kept from the next read.
+        store->Exec(*db, "UPDATE CUSTOMER SET Company = 'Kauai Divers' WHERE CustNo = 1");
+        QVERIFY(q->Locate("OrderNo", 1003.0));
+        QCOMPARE(company->AsString(), QString("Kauai Divers"));
+        store->Exec(*db, "UPDATE CUSTOMER SET Company = 'Kauai Dive Co' WHERE CustNo = 1");
+        q->Refresh();
+        QCOMPARE(company->AsString(), QString("Kauai Dive Co"));
     }
 };
 

@@ -82,6 +82,27 @@ private slots:
         QVERIFY(Session.ConfigFileName().endsWith("Quorvale/engine.ini"));
     }
 
+    // A file saved by an editor of another system: byte order mark, CR LF, 8-bit
+    // UTF-8, a commented entry, and a last line without its end.
+    void aliasFileFromAnotherEditor()
+    {
+        QTemporaryDir dir;
+        QString file = dir.filePath("engine.ini");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\xEF\xBB\xBF[DBDEMOS]\r\nDRIVER=PARADOX\r\nPATH=/data/Voil\xC3\xA0\r\n  ; PATH=/old\r\n\r\n"
+                "[DEZAZAV]\r\nDRIVER=INTRBASE\r\nPASSWORD = a=b;c ");
+        f.close();
+        qputenv("VORN_ENGINE_CONFIG", file.toUtf8());
+        Session.Reset();
+        QCOMPARE(Session.GetAliasNames(), (QStringList{"DBDEMOS", "DEZAZAV"}));
+        QCOMPARE(Session.GetAliasDriverName("DBDEMOS"), QString("PARADOX"));
+        QCOMPARE(Session.GetAliasParams("DBDEMOS"), QStringList{QString::fromUtf8("PATH=/data/Voil\xC3\xA0")});
+        QCOMPARE(ParamValue(Session.GetAliasParams("DEZAZAV"), "PASSWORD"), QString("a=b;c"));
+        qunsetenv("VORN_ENGINE_CONFIG");
+        Session.Reset();
+    }
+
     // A mistyped driver is named with its alias, and never read as a server to call.
     void anUnknownDriverIsNamedWithItsAlias()
     {

@@ -377,6 +377,15 @@ private slots:
         QVERIFY(!SplitServerName("/var/lib/DEZAZAV.GDB", &host, &port, &path));
         QVERIFY(!SplitServerName("localhost:", &host, &port, &path));
         QVERIFY(!SplitServerName("localhost/99999:/x", &host, &port, &path));
+        // The engine's reading: an IPv6 host in brackets, a one-letter host, a bad port.
+        QVERIFY(SplitServerName("[::1]/3057:/data/X.GDB", &host, &port, &path));
+        QCOMPARE(host, QString("::1"));
+        QCOMPARE(port, 3057);
+        QCOMPARE(path, QString("/data/X.GDB"));
+        QVERIFY(SplitServerName("h:/x.fdb", &host, &port, &path));
+        QCOMPARE(host, QString("h"));
+        QVERIFY(!SplitServerName("localhost/0:/x", &host, &port, &path));
+        QVERIFY(!SplitServerName("C:\\DATA\\X.GDB", &host, &port, &path));
     }
 
     void parsesGoodCommandLines()
