@@ -3,7 +3,7 @@
 // everything repainted), how long a repaint and a value hint take with the row
 // unselected, and the peak memory. Targets: selecting under 100 ms, peak memory
 // within a few times the document.
-#include "xsdins.h"
+#include "inspector/inplace_controls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

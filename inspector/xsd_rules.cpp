@@ -176,7 +176,7 @@ void FindPlace(TXMLNode* D, TXMLNode* E, const std::string& NewName, const std::
                 ++Count;
                 ++Position;
             }
-            bool PassOver = Count > MaxOccurs || NewName != Name;
+            bool PassOver = Count >= MaxOccurs || NewName != Name;
             if (N->Name == Prefix + "choice" && Count == 0 && E->ChildCount() > 0)
                 PassOver = true;
             if (!PassOver) {

@@ -5,7 +5,7 @@
 #include "exceptions.h"
 #include "strs.h"
 #include "ui_Unit1.h"
-#include "xsdins.h"
+#include "inspector/nodescope.h"
 
 #include <QFile>
 #include <QFileInfo>

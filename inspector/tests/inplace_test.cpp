@@ -3,9 +3,9 @@
 // incremental search (on an injected clock), the ellipsis button, the click-then-click
 // double click, the commit when the focus leaves, an emptied date, bytes that are
 // no UTF-8 kept as stored, values past their maxLength and values of a megabyte.
-#include "scopefixture.h"
+#include "inspector/tests/scopefixture.h"
 
-#include "formatsettings.h"
+#include "platform/core/formatsettings.h"
 
 #include <QClipboard>
 #include <QLineEdit>

@@ -3,9 +3,9 @@
 // scroll bar range and thumb, IntegralHeight, value hints over their cell, partial
 // repaints, a painting error, and long values handed to the painter only as far as
 // their cell shows them.
-#include "scopefixture.h"
+#include "inspector/tests/scopefixture.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QHelpEvent>
 #include <QLabel>

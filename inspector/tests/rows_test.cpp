@@ -1,9 +1,9 @@
 // Row generation from declarations, the creation and placement of missing required
 // elements, the row list's lookups and path expansion, and the inspector's row flow.
-#include "exceptions.h"
-#include "xsdins.h"
+#include "platform/core/exceptions.h"
+#include "inspector/nodescope.h"
 
-#include "schemadoc.h"
+#include "inspector/tests/schemadoc.h"
 
 #include <QtTest>
 

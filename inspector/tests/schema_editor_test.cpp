@@ -1,11 +1,11 @@
 // Schema rules as the row editors apply them: types, flags, value lists, captions,
 // limits, the checked write-back, dictionaries and the check-box drawing of boolean rows.
-#include "exceptions.h"
-#include "xsdins.h"
+#include "platform/core/exceptions.h"
+#include "inspector/nodescope.h"
 
 #include <QImage>
 #include <QPainter>
-#include "schemadoc.h"
+#include "inspector/tests/schemadoc.h"
 
 #include <QtTest>
 

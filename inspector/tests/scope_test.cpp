@@ -1,9 +1,9 @@
 // The inspector control driven through real key, mouse and wheel events: selection
 // moves, the commit flow with refusals and vetoes, expansion by keyboard, click and
 // double click, selection restore after a rebuild, and ReadOnly.
-#include "scopefixture.h"
+#include "inspector/tests/scopefixture.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QLineEdit>
 #include <QWheelEvent>

@@ -2,8 +2,9 @@
 // widget tests. Sizes come from the control's own row height and frame.
 #pragma once
 
-#include "messages.h"
-#include "xsdins.h"
+#include "platform/widgets/messages.h"
+#include "inspector/inplace_controls.h"
+#include "inspector/text_bytes.h"
 
 #include <QtTest>
 

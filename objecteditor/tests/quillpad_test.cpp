@@ -8,7 +8,7 @@
 #include "exceptions.h"
 #include "messages.h"
 #include "strs.h"
-#include "xsdins.h"
+#include "inspector/inplace_controls.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "Unit1.h"
 
 #include "application.h"
-#include "xsdins.h"
+#include "inspector/inplace_controls.h"
 
 #include <QDir>
 #include <QScreen>

@@ -53,7 +53,7 @@ bool IsHeader(const std::string& Line, std::string* Name = nullptr)
 bool IsComment(const std::string& Line)
 {
     const std::string Text = Trim(Line);
-    return !Text.empty() && (Text[0] == ';' || Text[0] == '#');
+    return !Text.empty() && (Text[0] == ';' );
 }
 
 // An entry is a line of its section with a key before its first '='.
@@ -96,7 +96,7 @@ TProfile::TProfile(const std::string& Text)
         }
         const bool Crlf = Eol > Start && Text[Eol - 1] == '\r';
         const size_t End = Crlf ? Eol - 1 : Eol;
-        FLines.push_back({Text.substr(Start, End - Start), "\n"});
+        FLines.push_back({Text.substr(Start, End - Start), Crlf ? "\r\n" : "\n"});
         Start = Eol + 1;
     }
 }

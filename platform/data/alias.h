@@ -12,7 +12,9 @@
 //
 // One section per alias; keys are upper case and may hold blanks; values run to the end
 // of the line. A server alias's USER NAME and PASSWORD are the login, before the
-// program's built-in one. Lines starting with ';' or '#' are comments. The file is
+// program's built-in one. DRIVER is PARADOX or INTRBASE: opening an alias that names
+// another driver, or none, fails naming the alias and the driver (a mistyped PARADOX is
+// never taken for a server). Lines starting with ';' or '#' are comments. The file is
 // $VORN_ENGINE_CONFIG when set, otherwise "Quorvale/engine.ini" in the user's config
 // folder. Aliases added at run time live for this run only and are never written.
 #pragma once

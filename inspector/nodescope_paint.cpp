@@ -4,7 +4,10 @@
 // only what its cell can show; the background is never erased separately, and a
 // scroll shorter than a page moves the pixels already on screen. Layout does
 // nothing while the row height is still 0.
-#include "xsdins.h"
+#include "inspector/nodescope.h"
+
+#include "inspector/inplace_controls.h"
+#include "inspector/text_bytes.h"
 
 #include <QApplication>
 #include <QHelpEvent>

@@ -6,11 +6,13 @@
 // become text and text becomes bytes only through BytesToText and TextToBytes, so
 // a value the user does not touch is written back byte for byte; a long value is
 // edited in its head, never laid out whole.
-#include "xsdins.h"
+#include "inspector/inplace_controls.h"
 
-#include "exceptions.h"
-#include "formatsettings.h"
-#include "strs.h"
+#include "inspector/text_bytes.h"
+
+#include "platform/core/exceptions.h"
+#include "platform/core/formatsettings.h"
+#include "xmllib/strs.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -4,10 +4,13 @@
 // the keyboard, mouse and focus handling. The control edits the host's tree in
 // place and owns neither node. No exception may leave a Qt event handler: those
 // that reach one are shown in the error box, as the event loop's handler would.
-#include "xsdins.h"
+#include "inspector/nodescope.h"
 
-#include "application.h"
-#include "exceptions.h"
+#include "inspector/inplace_controls.h"
+#include "inspector/text_bytes.h"
+
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
