@@ -1243,6 +1243,7 @@ private slots:
         ended.start("true");
         QVERIFY(ended.waitForStarted());
         const qint64 endedPid = ended.processId();
+        QVERIFY(endedPid > 1);
         QVERIFY(ended.waitForFinished());
         const QString prefix = ".quorvale-" + self + "-99999-";
         const QString hostTail = QFileInfo(LocalMainFile(store->Folder, 99999)).fileName().mid(prefix.size());
