@@ -540,8 +540,6 @@ void SaveFileAtomically(const std::string& S, const std::string& FileName)
         const int Error = errno;
         FailToCreate(FileName, std::strerror(Error), Error);
     }
-    if (Exists && S_ISDIR(Old.st_mode))
-        FailToCreate(FileName, std::strerror(EISDIR), EISDIR);
 
     // Until it holds the new text, the copy of an existing file is the owner's alone.
     std::string Temporary;

@@ -177,6 +177,18 @@ private slots:
         QCOMPARE(RowsOf(R, Missing.get()), QStringList({"B:B", "C:C", "R:k"}));
         QCOMPARE(Str(Missing->GetXml()), QString("<R><B/><C>1</C></R>"));
 
+        // An extra occurrence stops the walk; what is missing is created behind it once,
+        // and a later walk finds it standing in its place.
+        Doc S2 = Schema("xsd:", "<xsd:element name=\"R\"><xsd:complexType><xsd:sequence>"
+                                "<xsd:element name=\"A\" minOccurs=\"0\" type=\"xsd:string\"/>"
+                                "<xsd:element name=\"B\" maxOccurs=\"2\" type=\"xsd:string\"/></xsd:sequence></xsd:complexType>"
+                                "</xsd:element>");
+        Doc Extra = Xml("<R><A/><A/></R>");
+        QCOMPARE(RowsOf(S2->Child(0), Extra.get()), QStringList({"A:A"}));
+        QCOMPARE(Str(Extra->GetXml()), QString("<R><A/><A/><B/></R>"));
+        QCOMPARE(RowsOf(S2->Child(0), Extra.get()), QStringList({"A:A"}));
+        QCOMPARE(Str(Extra->GetXml()), QString("<R><A/><A/><B/></R>"));
+
         // The filter keeps the rows of nodes it holds by path.
         Doc Filter = Xml("<R><C/></R>");
         QCOMPARE(RowsOf(R, X.get(), Filter.get()), QStringList({"C:C", "C:C", "R:k"}));

@@ -230,7 +230,7 @@ private slots:
         QTest::addColumn<QString>("Says");
         QTest::newRow("non-numeric minOccurs") << QByteArray("minOccurs") << QByteArray()
                                                << QString("'many' is not a valid integer value");
-        // The message is the one the default instance of the reference gives (Part 3.2).
+        // The message is the one the default instance of the reference gives.
         QTest::newRow("missing declaration") << QByteArray("ref") << QByteArray() << QString();
         QTest::newRow("missing declaration held") << QByteArray("ref held")
                                                   << QByteArray("\t<NoSuchDeclaration>x</NoSuchDeclaration>\n")

@@ -53,7 +53,7 @@ bool IsHeader(const std::string& Line, std::string* Name = nullptr)
 bool IsComment(const std::string& Line)
 {
     const std::string Text = Trim(Line);
-    return !Text.empty() && (Text[0] == ';' );
+    return !Text.empty() && (Text[0] == ';' || Text[0] == '#');
 }
 
 // An entry is a line of its section with a key before its first '='.

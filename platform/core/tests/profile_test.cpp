@@ -88,7 +88,7 @@ private slots:
 
     void sectionsListEveryEntryInFileOrder()
     {
-        const TProfile Profile("Loose=1\n[DBDEMOS]\nDRIVER=PARADOX\n; PATH=old\nodd\nPATH = /a=b, c\n\n"
+        const TProfile Profile("Loose=1\n[DBDEMOS]\nDRIVER=PARADOX\n; PATH=old\n\t# PATH=older\nodd\nPATH = /a=b, c\n\n"
                                "[ DEZAZAV ]\nuser name=SYSDBA\n[DBDEMOS]\nPATH=/again\n[Empty]\n");
         const std::vector<TProfileSection> Sections = Profile.Sections();
         QStringList Seen;
