@@ -467,8 +467,8 @@ int CreateBeside(const std::string& Name, mode_t Mode, std::string& Temporary)
 {
     static const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const size_t Slash = Name.rfind('/');
-    const std::string Prefix = Slash == std::string::npos ? "./." + Name + "."
-                                                          : Name.substr(0, Slash + 1) + "." + Name.substr(Slash + 1) + ".";
+    const size_t Base = Slash == std::string::npos ? 0 : Slash + 1;
+    const std::string Prefix = Name.substr(0, Base) + "." + Name.substr(Base) + ".";
     std::random_device Seed;
     std::mt19937 Random(Seed());
     for (int Tries = 0; Tries < 100; ++Tries) {

@@ -353,8 +353,16 @@ void TestStrs::atomicSaveReplacesTheFileWhole()
     QVERIFY(S_ISLNK(Stat(link).st_mode));
     QCOMPARE(LoadStringFromFile(real), std::string("<b/>"));
 
+    // A bare name is a file of the current folder.
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const std::string bare = SaveOutcome("<c/>", "bare.xml");
+    QDir::setCurrent(current);
+    QCOMPARE(bare, std::string("saved"));
+    QCOMPARE(LoadStringFromFile(dir.filePath("bare.xml").toStdString()), std::string("<c/>"));
+
     // Nothing but the files saved is left in either folder.
-    QCOMPARE(Entries(dir.path()), QStringList({"link.xml", "object.xml", "plain", "real"}));
+    QCOMPARE(Entries(dir.path()), QStringList({"bare.xml", "link.xml", "object.xml", "plain", "real"}));
     QCOMPARE(Entries(dir.filePath("real")), QStringList({"object.xml"}));
 }
 
