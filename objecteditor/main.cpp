@@ -1,5 +1,5 @@
 // quillpad: edits one XML object against its schema. It takes no arguments.
-#include "Unit1.h"
+#include "object_editor_window.h"
 
 #include "application.h"
 

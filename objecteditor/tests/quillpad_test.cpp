@@ -3,7 +3,7 @@
 // to the default without a word (kept aside in object.xml.bak), a faulty schema never
 // costs the user's object, a read-only folder still takes the save, and a failed save
 // keeps the old file and says so.
-#include "Unit1.h"
+#include "object_editor_window.h"
 
 #include "exceptions.h"
 #include "messages.h"

@@ -1,6 +1,6 @@
 // Takes pictures of quillpad's window for review: a selected row, an open drop-down
 // and a check-box row. Run under an X server: screens <output folder>.
-#include "Unit1.h"
+#include "object_editor_window.h"
 
 #include "application.h"
 #include "inspector/inplace_controls.h"

@@ -1,10 +1,10 @@
 // The object editor's window: start-up reading, the inspector, and the save on exit.
-#include "Unit1.h"
+#include "object_editor_window.h"
 
 #include "application.h"
 #include "exceptions.h"
 #include "strs.h"
-#include "ui_Unit1.h"
+#include "ui_object_editor_window.h"
 #include "inspector/nodescope.h"
 
 #include <QFile>
