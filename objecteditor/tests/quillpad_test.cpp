@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "testsupport/ordinaryuser.h"
+
 #include <unistd.h>
 
 namespace {
@@ -65,25 +67,6 @@ QByteArray FaultySchema(const QByteArray& Fault)
     Q_ASSERT(Schema.contains("NoSuchDeclaration") || Schema.contains("many"));
     return Schema;
 }
-
-// Permission bits bind root only through another effective user: while one of these
-// lives, a test run as root acts as "nobody" (and an ordinary user acts as itself).
-struct AsOrdinaryUser {
-    bool Switched = false;
-    AsOrdinaryUser()
-    {
-        if (geteuid() == 0)
-            Switched = setegid(65534) == 0 && seteuid(65534) == 0;
-    }
-    ~AsOrdinaryUser()
-    {
-        if (Switched) {
-            QVERIFY(seteuid(0) == 0);
-            QVERIFY(setegid(0) == 0);
-        }
-    }
-    bool Ok() const { return geteuid() != 0; }
-};
 
 // One run of the program's window: created, shown, and destroyed at scope end.
 struct Run {

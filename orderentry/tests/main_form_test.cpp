@@ -31,6 +31,8 @@
 
 #include <memory>
 #include <sys/stat.h>
+#include "testsupport/ordinaryuser.h"
+
 #include <unistd.h>
 
 namespace {
@@ -69,25 +71,6 @@ quint16 SilentPort()
     server.close();
     return port;
 }
-
-// Permission bits bind root only through another effective user: while one of these
-// lives, a test run as root acts as "nobody" (and an ordinary user acts as itself).
-struct AsOrdinaryUser {
-    bool Switched = false;
-    AsOrdinaryUser()
-    {
-        if (geteuid() == 0)
-            Switched = setegid(65534) == 0 && seteuid(65534) == 0;
-    }
-    ~AsOrdinaryUser()
-    {
-        if (Switched) {
-            QVERIFY(seteuid(0) == 0);
-            QVERIFY(setegid(0) == 0);
-        }
-    }
-    bool Ok() const { return geteuid() != 0; }
-};
 
 } // namespace
 

@@ -15,6 +15,8 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include "testsupport/ordinaryuser.h"
+
 #include <unistd.h>
 
 namespace {
@@ -64,25 +66,6 @@ struct stat Stat(const std::string& Name)
     ::lstat(Name.c_str(), &Info);
     return Info;
 }
-
-// Permission bits bind root only through another effective user: while one of these
-// lives, a test run as root acts as "nobody" (and an ordinary user acts as itself).
-struct AsOrdinaryUser {
-    bool Switched = false;
-    AsOrdinaryUser()
-    {
-        if (geteuid() == 0)
-            Switched = setegid(65534) == 0 && seteuid(65534) == 0;
-    }
-    ~AsOrdinaryUser()
-    {
-        if (Switched) {
-            QVERIFY(seteuid(0) == 0);
-            QVERIFY(setegid(0) == 0);
-        }
-    }
-    bool Ok() const { return geteuid() != 0; }
-};
 
 // Writes past Bytes fail with EFBIG while one of these lives, as on a full disk.
 struct FileSizeLimit {
