@@ -21,6 +21,18 @@ void DatabaseError(const QString& message, const QObject* component)
 
 namespace {
 
+// One key value as identities and lookup keys write it: numbers of any width are one
+// value, and null is apart from every text.
+void WriteKeyValue(QDataStream& s, const QVariant& v)
+{
+    if (v.isNull())
+        s << QString("\x01null");
+    else if (v.typeId() == QMetaType::QString)
+        s << v.toString();
+    else
+        s << v.toDouble();
+}
+
 int CompareValues(const QVariant& a, const QVariant& b)
 {
     if (a.isNull() || b.isNull())
@@ -319,16 +331,8 @@ QByteArray TDataSet::Identity(const QVector<QVariant>& values) const
 {
     QByteArray out;
     QDataStream s(&out, QIODevice::WriteOnly);
-    for (int c : FKeyCols) {
-        const QVariant& v = values.value(c);
-        // Numbers of any width are one identity.
-        if (v.isNull())
-            s << QString("\x01null");
-        else if (v.typeId() == QMetaType::QString)
-            s << v.toString();
-        else
-            s << v.toDouble();
-    }
+    for (int c : FKeyCols)
+        WriteKeyValue(s, values.value(c));
     return out;
 }
 
@@ -1090,13 +1094,7 @@ QVariant TDataSet::LookupResult(const TField* field)
         s << field->LookupKeyFields.toUpper();
         for (const QString& k : field->KeyFields.split(';', Qt::SkipEmptyParts)) {
             QVariant v = FieldByName(k.trimmed())->Value();
-            // Numbers of any width are one key, as in Identity.
-            if (v.isNull())
-                s << QString("\x01null");
-            else if (v.typeId() == QMetaType::QString)
-                s << v.toString();
-            else
-                s << v.toDouble();
+            WriteKeyValue(s, v);
             keys << v;
         }
     }
