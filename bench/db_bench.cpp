@@ -10,13 +10,13 @@
 // FOLDER keeps the database between runs (building a million orders takes a while):
 // when it already holds ORDERS.DB it is used as it is, else it is built there. Without
 // it the database is built in a temporary folder and removed afterwards.
-#include "alias.h"
-#include "builder.h"
-#include "database.h"
-#include "datasource.h"
-#include "localstore.h"
-#include "query.h"
-#include "table.h"
+#include "platform/data/alias.h"
+#include "tools/orderdata/builder.h"
+#include "platform/data/database.h"
+#include "platform/data/datasource.h"
+#include "platform/data/localstore.h"
+#include "platform/data/query.h"
+#include "platform/data/table.h"
 
 #include <QCoreApplication>
 #include <QDir>

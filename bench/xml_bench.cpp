@@ -6,7 +6,7 @@
 // Usage: xml_bench [megabytes [file]]   (default 10 MB; a 50 KB document is always
 // measured too; with a file name the large document is also saved there)
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
 #include <pugixml.hpp>
 

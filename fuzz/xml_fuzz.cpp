@@ -2,8 +2,8 @@
 // Exception; a document that parses is written in both forms, its compact form is read
 // back, path queries run over it in get and set mode, and skeletons are built from its
 // elements as if they were schema declarations. The sanitizers catch the rest.
-#include "exceptions.h"
-#include "xmls.h"
+#include "platform/core/exceptions.h"
+#include "xmllib/xmls.h"
 
 #include <cstdint>
 #include <cstdio>

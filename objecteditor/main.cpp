@@ -1,7 +1,7 @@
 // quillpad: edits one XML object against its schema. It takes no arguments.
-#include "object_editor_window.h"
+#include "objecteditor/object_editor_window.h"
 
-#include "application.h"
+#include "platform/widgets/application.h"
 
 #include <QScreen>
 

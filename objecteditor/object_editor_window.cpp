@@ -1,9 +1,9 @@
 // The object editor's window: start-up reading, the inspector, and the save on exit.
-#include "object_editor_window.h"
+#include "objecteditor/object_editor_window.h"
 
-#include "application.h"
-#include "exceptions.h"
-#include "strs.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "xmllib/strs.h"
 #include "ui_object_editor_window.h"
 #include "inspector/nodescope.h"
 

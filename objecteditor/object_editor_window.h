@@ -6,7 +6,7 @@
 // inspector cannot use is reported and leaves "object.xml" alone.
 #pragma once
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
 #include <QWidget>
 

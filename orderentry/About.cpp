@@ -1,4 +1,4 @@
-#include "About.h"
+#include "orderentry/About.h"
 
 #include <QLabel>
 

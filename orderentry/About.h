@@ -1,7 +1,7 @@
 // The About box: the logo, the product name and its version, closed with OK.
 #pragma once
 
-#include "forms.h"
+#include "platform/widgets/forms.h"
 #include "ui_About.h"
 
 class TAboutBox : public TForm, public Ui::TAboutBox {

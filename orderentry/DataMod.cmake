@@ -3,7 +3,7 @@ add_library(datamod STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/DataMod.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/DataMod.h
   ${CMAKE_CURRENT_SOURCE_DIR}/DataMod_Rules.cpp)
-target_include_directories(datamod PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(datamod PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(datamod PUBLIC platform_data platform_widgets xmllib)
 
 # Enters orders through VornData in a process of its own, for the tests that run
@@ -15,19 +15,15 @@ set(datamod_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
 
 quorvale_test(datamod_rules_test ${datamod_test_dir}/datamod_rules_test.cpp ${datamod_test_dir}/datamod_fixture.h
   LIBS datamod orderdata testsupport)
-target_include_directories(datamod_rules_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_storage_test ${datamod_test_dir}/datamod_storage_test.cpp ${datamod_test_dir}/datamod_fixture.h
   LIBS datamod orderdata testsupport)
-target_include_directories(datamod_storage_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_fields_test ${datamod_test_dir}/datamod_fields_test.cpp ${datamod_test_dir}/datamod_fixture.h
   LIBS datamod orderdata testsupport)
-target_include_directories(datamod_fields_test PRIVATE ${datamod_test_dir})
 
 quorvale_test(datamod_firebird_test ${datamod_test_dir}/datamod_firebird_test.cpp ${datamod_test_dir}/datamod_fixture.h
   LIBS datamod orderdata testsupport LABELS firebird)
-target_include_directories(datamod_firebird_test PRIVATE ${datamod_test_dir})
 
 foreach(variant local firebird)
   set(name datamod_processes_${variant}_test)
@@ -39,7 +35,6 @@ foreach(variant local firebird)
     quorvale_test(${name} ${datamod_test_dir}/datamod_processes_test.cpp ${datamod_test_dir}/datamod_fixture.h
       LIBS datamod orderdata testsupport)
   endif()
-  target_include_directories(${name} PRIVATE ${datamod_test_dir})
   target_compile_definitions(${name} PRIVATE DATAMOD_ORDERER="$<TARGET_FILE:datamod_orderer>")
   add_dependencies(${name} datamod_orderer)
 endforeach()
@@ -55,5 +50,4 @@ foreach(variant local firebird)
     quorvale_test(${name} ${datamod_test_dir}/datamod_queries_test.cpp ${datamod_test_dir}/datamod_fixture.h
       LIBS datamod orderdata testsupport)
   endif()
-  target_include_directories(${name} PRIVATE ${datamod_test_dir})
 endforeach()

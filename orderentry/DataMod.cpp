@@ -1,11 +1,11 @@
 // Construction of the data module: the connection, the datasets with their fields,
 // links and handlers, the opening cascades, and the switch between local data and the
 // server. The rules themselves live in DataMod_Rules.cpp.
-#include "DataMod.h"
+#include "orderentry/DataMod.h"
 
-#include "alias.h"
-#include "exceptions.h"
-#include "strs.h"
+#include "platform/data/alias.h"
+#include "platform/core/exceptions.h"
+#include "xmllib/strs.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,10 +4,10 @@
 // datasets of their own, so every screen that edits a dataset gets the same rules.
 #pragma once
 
-#include "database.h"
-#include "datasource.h"
-#include "query.h"
-#include "table.h"
+#include "platform/data/database.h"
+#include "platform/data/datasource.h"
+#include "platform/data/query.h"
+#include "platform/data/table.h"
 
 #include <QObject>
 #include <QString>

@@ -3,12 +3,12 @@
 // written. What must stay true: a number taken from NEXTORD or NEXTCUST is written
 // back before the counter table is let go, and is never handed out twice; every
 // apply writes Orders, Items, Parts and Cust in one transaction or not at all.
-#include "DataMod.h"
+#include "orderentry/DataMod.h"
 
-#include "convert.h"
-#include "datetime.h"
-#include "exceptions.h"
-#include "messages.h"
+#include "platform/core/convert.h"
+#include "platform/core/datetime.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/messages.h"
 
 #include <cmath>
 

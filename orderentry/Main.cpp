@@ -2,20 +2,20 @@
 // registration of the start-up database with the report writer's connection file.
 // A storage switch never runs while another window still holds the data: every other
 // window closes first, or nothing happens.
-#include "Main.h"
+#include "orderentry/Main.h"
 
-#include "About.h"
-#include "DataMod.h"
-#include "Startup.h"
+#include "orderentry/About.h"
+#include "orderentry/DataMod.h"
+#include "orderentry/Startup.h"
 
-#include "alias.h"
-#include "application.h"
-#include "exceptions.h"
-#include "fbclient.h"
-#include "formatsettings.h"
-#include "printers.h"
-#include "profile.h"
-#include "strs.h"
+#include "platform/data/alias.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "platform/data/fbclient.h"
+#include "platform/core/formatsettings.h"
+#include "platform/widgets/printers.h"
+#include "platform/core/profile.h"
+#include "xmllib/strs.h"
 
 #include <QActionGroup>
 #include <QApplication>

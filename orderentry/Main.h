@@ -5,7 +5,7 @@
 // program's start and run are in Startup.h.
 #pragma once
 
-#include "forms.h"
+#include "platform/widgets/forms.h"
 #include "ui_Main.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "Splash.h"
+#include "orderentry/Splash.h"
 
 TSplashForm::TSplashForm(QWidget* Parent)
     : TForm(Parent, Qt::SplashScreen | Qt::FramelessWindowHint)

@@ -1,7 +1,7 @@
 // The splash window shown while the program starts: the logo and "Loading...".
 #pragma once
 
-#include "forms.h"
+#include "platform/widgets/forms.h"
 #include "ui_Splash.h"
 
 class TSplashForm : public TForm, public Ui::TSplashForm {

@@ -3,15 +3,15 @@
 // under a splash that is painted before the slow work and gone before any error box.
 // The run ends only through the main window's close, so the objects are always freed
 // the same way.
-#include "Startup.h"
+#include "orderentry/Startup.h"
 
-#include "About.h"
-#include "DataMod.h"
-#include "Main.h"
-#include "Splash.h"
+#include "orderentry/About.h"
+#include "orderentry/DataMod.h"
+#include "orderentry/Main.h"
+#include "orderentry/Splash.h"
 
-#include "application.h"
-#include "formatsettings_locale.h"
+#include "platform/widgets/application.h"
+#include "platform/core/formatsettings_locale.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -14,7 +14,7 @@ add_library(vornapp_forms STATIC
 set_target_properties(vornapp_forms PROPERTIES AUTOUIC ON)
 # Main.h includes its generated form class, so users of the library need that folder.
 target_include_directories(vornapp_forms PUBLIC
-  ${CMAKE_CURRENT_SOURCE_DIR}
+  ${PROJECT_SOURCE_DIR}
   ${CMAKE_CURRENT_BINARY_DIR}/vornapp_forms_autogen/include)
 target_link_libraries(vornapp_forms PUBLIC datamod platform_widgets platform_data platform_core_locale Qt6::Widgets)
 qt_add_resources(vornapp_forms vornapp_images PREFIX "/" FILES ${VORNAPP_IMAGES})

@@ -1,8 +1,8 @@
 // Vornapp, the order-entry program: runs from its start until the main window closes,
 // then frees what the application owns.
-#include "Startup.h"
+#include "orderentry/Startup.h"
 
-#include "application.h"
+#include "platform/widgets/application.h"
 
 int main(int argc, char** argv)
 {

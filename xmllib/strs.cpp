@@ -2,10 +2,10 @@
 // hot path (every value is escaped or unescaped through it), so it counts once,
 // allocates once and never re-allocates; everything else is plain and stateless
 // apart from ExtractToken's per-thread delimiter table.
-#include "strs.h"
+#include "xmllib/strs.h"
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/core/convert.h"
+#include "platform/core/exceptions.h"
 
 #include <cerrno>
 #include <climits>

@@ -3,8 +3,8 @@
 // one are the same. Positions are 1-based unless a routine says otherwise.
 #pragma once
 
-#include "datetime.h"
-#include "object.h"
+#include "platform/core/datetime.h"
+#include "platform/core/object.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // TFastList: a string list with objects, kept in byte order and searched by binary
 // search, with no notifications. Every failure is raised before anything changes,
 // so a caller that catches it still holds the list it had.
-#include "strs.h"
+#include "xmllib/strs.h"
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/core/convert.h"
+#include "platform/core/exceptions.h"
 
 #include <algorithm>
 #include <utility>

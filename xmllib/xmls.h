@@ -4,8 +4,8 @@
 // A document is the tree under its root element; freeing the root frees the tree.
 #pragma once
 
-#include "object.h"
-#include "strs.h"
+#include "platform/core/object.h"
+#include "xmllib/strs.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // Id-to-node dictionaries over a sorted, owning TFastList: ids are unique, kept in
 // byte order and compared case-sensitively; every stored node belongs to the
 // dictionary and is freed when its entry is replaced, deleted or the dictionary goes.
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/core/convert.h"
+#include "platform/core/exceptions.h"
 
 TXMLDictionary::TXMLDictionary()
 {

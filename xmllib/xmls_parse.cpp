@@ -4,9 +4,9 @@
 // with one of the parser's messages; no read goes past the limit, and nesting is
 // bounded by MaxXmlDepth so the recursion cannot exhaust the stack.
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <cstring>
 #include <memory>

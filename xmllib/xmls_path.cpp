@@ -2,10 +2,10 @@
 // [N], [last()] and [path=value] predicates, and "//" searches from the root.
 // The same evaluation reads (get mode) or writes (set mode). The whole-document walk
 // keeps its own stack, so no depth of tree can exhaust the machine stack.
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/core/convert.h"
+#include "platform/core/exceptions.h"
 
 #include <utility>
 #include <vector>

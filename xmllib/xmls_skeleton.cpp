@@ -2,10 +2,10 @@
 // element declaration reached, the first producing alternative of each choice, and
 // the declared defaults. Ten levels of nesting at most, which also ends recursive
 // types and references.
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "convert.h"
-#include "exceptions.h"
+#include "platform/core/convert.h"
+#include "platform/core/exceptions.h"
 
 #include <memory>
 

@@ -3,9 +3,9 @@
 // owner as Parent, lists own their nodes, and freeing a node of any depth never
 // recurses (trees can be built by code far deeper than the parser allows).
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <atomic>
 #include <cstddef>

@@ -3,7 +3,7 @@
 // (code can build deeper trees than the parser accepts) is written without
 // recursion, into one output string.
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
 #include <cstring>
 

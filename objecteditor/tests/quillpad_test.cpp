@@ -3,11 +3,11 @@
 // to the default without a word (kept aside in object.xml.bak), a faulty schema never
 // costs the user's object, a read-only folder still takes the save, and a failed save
 // keeps the old file and says so.
-#include "object_editor_window.h"
+#include "objecteditor/object_editor_window.h"
 
-#include "exceptions.h"
-#include "messages.h"
-#include "strs.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/messages.h"
+#include "xmllib/strs.h"
 #include "inspector/inplace_controls.h"
 
 #include <QDir>

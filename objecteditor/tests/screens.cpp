@@ -1,8 +1,8 @@
 // Takes pictures of quillpad's window for review: a selected row, an open drop-down
 // and a check-box row. Run under an X server: screens <output folder>.
-#include "object_editor_window.h"
+#include "objecteditor/object_editor_window.h"
 
-#include "application.h"
+#include "platform/widgets/application.h"
 #include "inspector/inplace_controls.h"
 
 #include <QDir>

@@ -6,9 +6,9 @@
 // Each field is written as one row of words: kind, type, and its display rules
 // ("width 8, left; required"), independent of how the module builds its fields; a rule
 // the reader does not know fails the test rather than being skipped.
-#include "datamod_fixture.h"
+#include "orderentry/tests/datamod_fixture.h"
 
-#include "schema.h"
+#include "tools/orderdata/schema.h"
 
 #include <QRegularExpression>
 

@@ -1,9 +1,9 @@
 // The data module on the Firebird server: an order's life (new with lines, post,
 // edit, cancel, delete), the held counter table, and switching between local data and
 // the server database found in the data folder.
-#include "datamod_fixture.h"
+#include "orderentry/tests/datamod_fixture.h"
 
-#include "table.h"
+#include "platform/data/table.h"
 
 #include <memory>
 

@@ -6,13 +6,13 @@
 // A few rows with known values are added so that the rules can be checked exactly.
 #pragma once
 
-#include "DataMod.h"
-#include "alias.h"
-#include "builder.h"
-#include "fbclient.h"
-#include "localstore.h"
-#include "messages.h"
-#include "strs.h"
+#include "orderentry/DataMod.h"
+#include "platform/data/alias.h"
+#include "tools/orderdata/builder.h"
+#include "platform/data/fbclient.h"
+#include "platform/data/localstore.h"
+#include "platform/widgets/messages.h"
+#include "xmllib/strs.h"
 #include "testsupport/testserver.h"
 
 #include <QCoreApplication>

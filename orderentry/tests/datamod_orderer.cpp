@@ -13,9 +13,9 @@
 // is entered again; "QUESTIONS <n>" and "DROPPED <n>" count them.
 //
 // "hold" opens the table exclusively, prints "HELD", and lets go when its input ends.
-#include "DataMod.h"
-#include "messages.h"
-#include "table.h"
+#include "orderentry/DataMod.h"
+#include "platform/widgets/messages.h"
+#include "platform/data/table.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

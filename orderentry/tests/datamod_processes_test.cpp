@@ -4,7 +4,7 @@
 // twice, none is lost, and a program that finds NEXTORD held is told at once; a save
 // never writes over what another program saved since it read (no quantity on order is
 // lost without a question).
-#include "datamod_fixture.h"
+#include "orderentry/tests/datamod_fixture.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

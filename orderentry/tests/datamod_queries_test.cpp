@@ -3,7 +3,7 @@
 // whose first and last days hold records lists those records, because the builder and
 // the engine store dates in one form. The expected rows are worked out here from the
 // stored rows.
-#include "datamod_fixture.h"
+#include "orderentry/tests/datamod_fixture.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,9 +1,9 @@
 // The order-entry rules on local data, grouped by rule: numbering, defaults, totals,
 // on-order stock, last invoice dates, customer change, validations, the questions
 // before deleting and cancelling, closing with pending edits, and failed applies.
-#include "datamod_fixture.h"
+#include "orderentry/tests/datamod_fixture.h"
 
-#include "table.h"
+#include "platform/data/table.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The data module's connection and datasets on local data: what opens at creation,
 // the cascades, the links, the queries, the data folder and switching storage with
 // its two errors.
-#include "datamod_fixture.h"
+#include "orderentry/tests/datamod_fixture.h"
 
 #include <QApplication>
 #include <QCursor>

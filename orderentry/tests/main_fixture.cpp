@@ -1,10 +1,10 @@
-#include "main_fixture.h"
+#include "orderentry/tests/main_fixture.h"
 
-#include "Main.h"
+#include "orderentry/Main.h"
 
-#include "alias.h"
-#include "builder.h"
-#include "strs.h"
+#include "platform/data/alias.h"
+#include "tools/orderdata/builder.h"
+#include "xmllib/strs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,19 +1,19 @@
 // The main window on local sample data: its size and place, buttons and menus, the
 // date order fix-up, the report writer's connection file, storage switching with its
 // failures, stay on top, the Remote Data item and help.
-#include "About.h"
-#include "DataMod.h"
-#include "Main.h"
-#include "Startup.h"
-#include "main_fixture.h"
+#include "orderentry/About.h"
+#include "orderentry/DataMod.h"
+#include "orderentry/Main.h"
+#include "orderentry/Startup.h"
+#include "orderentry/tests/main_fixture.h"
 
-#include "alias.h"
-#include "application.h"
-#include "exceptions.h"
-#include "formatsettings.h"
-#include "helpwindow.h"
-#include "messages.h"
-#include "printers.h"
+#include "platform/data/alias.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/formatsettings.h"
+#include "platform/widgets/helpwindow.h"
+#include "platform/widgets/messages.h"
+#include "platform/widgets/printers.h"
 
 #include <QActionGroup>
 #include <QApplication>

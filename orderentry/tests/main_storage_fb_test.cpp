@@ -1,15 +1,15 @@
 // Switching the main window to remote data on a Firebird server and back, on the
 // tests' server (testsupport/testserver.h); skips without one unless CI is set.
-#include "DataMod.h"
-#include "Main.h"
-#include "Startup.h"
-#include "main_fixture.h"
+#include "orderentry/DataMod.h"
+#include "orderentry/Main.h"
+#include "orderentry/Startup.h"
+#include "orderentry/tests/main_fixture.h"
 
-#include "alias.h"
-#include "application.h"
-#include "builder.h"
-#include "fbclient.h"
-#include "messages.h"
+#include "platform/data/alias.h"
+#include "platform/widgets/application.h"
+#include "tools/orderdata/builder.h"
+#include "platform/data/fbclient.h"
+#include "platform/widgets/messages.h"
 #include "testsupport/testserver.h"
 
 #include <QTest>

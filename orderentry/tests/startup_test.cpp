@@ -4,18 +4,18 @@
 // no window, one whose report writer's file cannot be written reports it and goes on.
 // And its end: SIGTERM or SIGHUP closes the main window as the user would, and the
 // program ends cleanly, its scratch files gone.
-#include "About.h"
-#include "DataMod.h"
-#include "Main.h"
-#include "Splash.h"
-#include "Startup.h"
-#include "main_fixture.h"
+#include "orderentry/About.h"
+#include "orderentry/DataMod.h"
+#include "orderentry/Main.h"
+#include "orderentry/Splash.h"
+#include "orderentry/Startup.h"
+#include "orderentry/tests/main_fixture.h"
 
-#include "application.h"
-#include "datetime.h"
-#include "field.h"
-#include "formatsettings.h"
-#include "messages.h"
+#include "platform/widgets/application.h"
+#include "platform/core/datetime.h"
+#include "platform/data/field.h"
+#include "platform/core/formatsettings.h"
+#include "platform/widgets/messages.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "convert.h"
+#include "platform/core/convert.h"
 
-#include "exceptions.h"
-#include "formatsettings.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/formatsettings.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "datetime.h"
+#include "platform/core/datetime.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 EListError EListError::IndexError(long long index)
 {

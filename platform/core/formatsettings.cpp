@@ -1,3 +1,3 @@
-#include "formatsettings.h"
+#include "platform/core/formatsettings.h"
 
 TFormatSettings FormatSettings;

@@ -2,7 +2,7 @@
 // letters as the platform's (d, M, y, quoted literals), so a short date format carries
 // over as it is once its separator is written "/"; numbers and currency are read from
 // the locale's own texts, since Qt names no currency place or negative form.
-#include "formatsettings_locale.h"
+#include "platform/core/formatsettings_locale.h"
 
 #include <QLocale>
 #include <QString>

@@ -6,7 +6,7 @@
 // since conversions compare it with the bytes of 8-bit text.
 #pragma once
 
-#include "formatsettings.h"
+#include "platform/core/formatsettings.h"
 
 class QLocale;
 

@@ -1,8 +1,8 @@
 // Profile files line by line. Each line is kept with its own ending and only looked
 // at when asked, so nothing the reader does not understand is ever rewritten.
-#include "profile.h"
+#include "platform/core/profile.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Alias configuration. The file is read once per path; a changed VORN_ENGINE_CONFIG
 // is noticed on the next call, which tests rely on.
-#include "alias.h"
+#include "platform/data/alias.h"
 
-#include "exceptions.h"
-#include "profile.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/profile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // Connections, transactions, the apply of several caches in one transaction, and the
 // dialect step between the data module's SQL and each engine.
-#include "database.h"
+#include "platform/data/database.h"
 
-#include "alias.h"
-#include "dataset.h"
-#include "fbclient.h"
-#include "localstore.h"
+#include "platform/data/alias.h"
+#include "platform/data/dataset.h"
+#include "platform/data/fbclient.h"
+#include "platform/data/localstore.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -6,7 +6,7 @@
 // name is refused. Closing the connection closes every dataset on it.
 #pragma once
 
-#include "field.h"
+#include "platform/data/field.h"
 
 #include <QSet>
 #include <QSqlDatabase>

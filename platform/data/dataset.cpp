@@ -1,10 +1,10 @@
 // The dataset state machine, the window of records over the storage's order, and the
 // cache of changes laid over it. Events run in the order callers rely on: Before*
 // may refuse by raising (EAbort is the silent refusal) and leaves the state unchanged.
-#include "dataset.h"
+#include "platform/data/dataset.h"
 
-#include "database.h"
-#include "datasource.h"
+#include "platform/data/database.h"
+#include "platform/data/datasource.h"
 
 #include <QDataStream>
 #include <QIODevice>

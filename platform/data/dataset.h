@@ -5,8 +5,8 @@
 // contiguous run of the dataset's order, and each cached change exists once.
 #pragma once
 
-#include "exceptions.h"
-#include "field.h"
+#include "platform/core/exceptions.h"
+#include "platform/data/field.h"
 
 #include <QObject>
 #include <QVariant>

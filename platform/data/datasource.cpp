@@ -1,5 +1,5 @@
 // Data source notifications.
-#include "datasource.h"
+#include "platform/data/datasource.h"
 
 #include <algorithm>
 

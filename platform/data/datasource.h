@@ -3,7 +3,7 @@
 // detail links are always told, so a detail never shows another master's records.
 #pragma once
 
-#include "dataset.h"
+#include "platform/data/dataset.h"
 
 #include <QObject>
 

@@ -1,8 +1,8 @@
 // Firebird client calls. Every failure becomes an EDatabaseError carrying the text the
 // client library gives for its status vector, so users see the server's own reason.
-#include "fbclient.h"
+#include "platform/data/fbclient.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <ibase.h>
 

@@ -1,10 +1,10 @@
 // Field values, conversions and display texts.
-#include "field.h"
+#include "platform/data/field.h"
 
-#include "convert.h"
-#include "dataset.h"
-#include "exceptions.h"
-#include "formatsettings.h"
+#include "platform/core/convert.h"
+#include "platform/data/dataset.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/formatsettings.h"
 
 #include <QDate>
 #include <QRegularExpression>

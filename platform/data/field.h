@@ -4,7 +4,7 @@
 // field object serves browsing, editing and calculation.
 #pragma once
 
-#include "datetime.h"
+#include "platform/core/datetime.h"
 
 #include <QString>
 #include <QStringList>

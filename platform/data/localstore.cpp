@@ -1,9 +1,9 @@
 // Table files of local data. The main connection is never opened on a table file
 // itself: every table is attached, so a table file held exclusively by another
 // connection is only touched when a statement needs it.
-#include "localstore.h"
+#include "platform/data/localstore.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QCoreApplication>
 #include <QDate>

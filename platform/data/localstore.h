@@ -6,7 +6,7 @@
 // order is date order.
 #pragma once
 
-#include "datetime.h"
+#include "platform/core/datetime.h"
 
 #include <QSet>
 #include <QSqlDatabase>

@@ -1,8 +1,8 @@
 // SQL queries. The text is kept as the data module writes it; the dialect step turns
 // its ":Name" parameters into bound placeholders.
-#include "query.h"
+#include "platform/data/query.h"
 
-#include "database.h"
+#include "platform/data/database.h"
 
 #include <QRegularExpression>
 

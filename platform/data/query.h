@@ -7,8 +7,8 @@
 // an open query follows its master.
 #pragma once
 
-#include "dataset.h"
-#include "datasource.h"
+#include "platform/data/dataset.h"
+#include "platform/data/datasource.h"
 
 #include <memory>
 

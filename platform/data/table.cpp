@@ -1,10 +1,10 @@
 // Stored tables: the SQL of paging, seeking, locating and writing one table. Only
 // checked plain names and placeholders reach the SQL text; every value is bound.
-#include "table.h"
+#include "platform/data/table.h"
 
-#include "database.h"
-#include "fbclient.h"
-#include "localstore.h"
+#include "platform/data/database.h"
+#include "platform/data/fbclient.h"
+#include "platform/data/localstore.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -6,9 +6,9 @@
 // the table runs inside that reservation and is committed when the table closes.
 #pragma once
 
-#include "database.h"
-#include "dataset.h"
-#include "datasource.h"
+#include "platform/data/database.h"
+#include "platform/data/dataset.h"
+#include "platform/data/datasource.h"
 
 #include <memory>
 

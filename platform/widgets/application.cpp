@@ -1,11 +1,11 @@
 // The application object and the guarded event loop. What must stay true: an
 // exception escaping an event handler is shown once and the program goes on; EAbort
 // is never shown.
-#include "application.h"
+#include "platform/widgets/application.h"
 
-#include "exceptions.h"
-#include "helpwindow.h"
-#include "messages.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/helpwindow.h"
+#include "platform/widgets/messages.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

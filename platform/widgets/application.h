@@ -3,7 +3,7 @@
 // TGuiApplication, so rules and controls may report through it from anywhere.
 #pragma once
 
-#include "object.h"
+#include "platform/core/object.h"
 
 #include <QApplication>
 #include <QString>

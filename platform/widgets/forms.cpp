@@ -1,11 +1,11 @@
 // The base form. ShowModal runs its own event loop rather than QDialog::exec, so that
 // a result set before the loop starts (from OnShow) still ends it, and every way of
 // closing passes the close query.
-#include "forms.h"
+#include "platform/widgets/forms.h"
 
-#include "application.h"
-#include "exceptions.h"
-#include "printers.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/printers.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

@@ -3,8 +3,8 @@
 // its close query allows it, and a modal form returns the result it closed with.
 #pragma once
 
-#include "messages.h"
-#include "object.h"
+#include "platform/widgets/messages.h"
+#include "platform/core/object.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 // The help window. One instance lives between the first request for help and
 // Application->HelpClose; it loads the file again only when the name changes.
-#include "helpwindow.h"
+#include "platform/widgets/helpwindow.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // Message boxes: one path for every box, through the responder when one is installed.
 // What must stay true: a box shows exactly the requested buttons and answers only
 // with the modal result of one of them (or mrCancel when closed without a choice).
-#include "messages.h"
+#include "platform/widgets/messages.h"
 
-#include "application.h"
+#include "platform/widgets/application.h"
 
 #include <QApplication>
 #include <QMessageBox>

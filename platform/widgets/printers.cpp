@@ -1,7 +1,7 @@
 // The current printer, printing a window's image, and the printer set-up dialog.
-#include "printers.h"
+#include "platform/widgets/printers.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

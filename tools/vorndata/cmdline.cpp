@@ -1,8 +1,8 @@
 // Hand-written option parsing: the options are few, and every mistake gets its own
 // message naming the option.
-#include "cmdline.h"
+#include "tools/vorndata/cmdline.h"
 
-#include "alias.h"
+#include "platform/data/alias.h"
 
 #include <limits>
 
@@ -89,7 +89,7 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* result, QString
                 return needsValue("a database name HOST:PATH");
             if (line.target == CommandLine::Target::Local)
                 return fail("give either --local or --server, not both");
-            if (!SplitServerName(line.login.serverName, nullptr, nullptr, nullptr))
+            if (!NamesServerDatabase(line.login.serverName))
                 return fail(QString("'%1' is not HOST:PATH, for example "
                                     "localhost:/var/lib/firebird/3.0/data/DEZAZAV.GDB")
                                 .arg(line.login.serverName));

@@ -1,7 +1,7 @@
 // The command line of vorndata, parsed apart from main() so tests can reach it.
 #pragma once
 
-#include "builder.h"
+#include "tools/orderdata/builder.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // vorndata: creates the order database with sample data (see UsageText).
-#include "builder.h"
-#include "cmdline.h"
+#include "tools/orderdata/builder.h"
+#include "tools/vorndata/cmdline.h"
 
 #include <QCoreApplication>
 #include <QDir>

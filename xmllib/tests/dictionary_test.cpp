@@ -1,5 +1,5 @@
-#include "exceptions.h"
-#include "xmls.h"
+#include "platform/core/exceptions.h"
+#include "xmllib/xmls.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // TFastList: duplicate modes, byte order, errors that leave the list alone, growth,
 // re-sorting after Put, numeric keys and object ownership.
-#include "strs.h"
+#include "xmllib/strs.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QtTest>
 

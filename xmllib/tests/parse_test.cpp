@@ -1,9 +1,9 @@
 // Reading XML text: the dialect, every error message with its excerpt, nesting limits
 // and resistance to damaged input.
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QtTest>
 

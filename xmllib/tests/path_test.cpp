@@ -1,6 +1,6 @@
-#include "convert.h"
-#include "exceptions.h"
-#include "xmls.h"
+#include "platform/core/convert.h"
+#include "platform/core/exceptions.h"
+#include "xmllib/xmls.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // String routines: comparisons through the 1251 case table, ReplaceAll against a
 // naive reference, tokens on two threads, dates, whole-file I/O and the atomic save
 // (its failures forced by a file size limit, which stands in for a full disk).
-#include "strs.h"
+#include "xmllib/strs.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

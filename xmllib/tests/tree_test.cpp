@@ -1,8 +1,8 @@
 // The node tree: construction, lists, accessors, class propagation and ownership.
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
-#include "exceptions.h"
+#include "platform/core/exceptions.h"
 
 #include <QTemporaryDir>
 #include <QThread>

@@ -1,6 +1,6 @@
 // Writing XML text: the compact and indented forms, escaping, round trips and depth.
 
-#include "xmls.h"
+#include "xmllib/xmls.h"
 
 #include <QThread>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "convert.h"
-#include "datetime.h"
-#include "exceptions.h"
+#include "platform/core/convert.h"
+#include "platform/core/datetime.h"
+#include "platform/core/exceptions.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The format settings a locale stands for: day-first and month-first dates with their
 // separators, decimal and thousands separators, the currency with its place, decimals and
 // negative form; the C/POSIX locale keeps the declared defaults.
-#include "formatsettings_locale.h"
+#include "platform/core/formatsettings_locale.h"
 
 #include <QLocale>
 #include <QtTest>

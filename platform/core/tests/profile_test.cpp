@@ -1,8 +1,8 @@
 // Profile files: any file comes back byte for byte, reads find sections and keys
 // without regard to case, a write changes one value in its own line or adds lines in
 // the right place, and nothing a write is given can make another file than meant.
-#include "exceptions.h"
-#include "profile.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/profile.h"
 
 #include <QtTest>
 

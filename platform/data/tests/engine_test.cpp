@@ -1,13 +1,13 @@
 // The engine against one storage: local table files, or (built with
 // QUORVALE_TEST_FIREBIRD) a scratch database on the tests' Firebird server.
-#include "alias.h"
-#include "database.h"
-#include "datasource.h"
-#include "fbclient.h"
-#include "formatsettings.h"
-#include "query.h"
-#include "table.h"
-#include "teststore.h"
+#include "platform/data/alias.h"
+#include "platform/data/database.h"
+#include "platform/data/datasource.h"
+#include "platform/data/fbclient.h"
+#include "platform/core/formatsettings.h"
+#include "platform/data/query.h"
+#include "platform/data/table.h"
+#include "platform/data/tests/teststore.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // A second program for the engine's tests: holds a table exclusively, or applies a large
 // cache so that the test can kill it half-way (variant 1: while writing the rows;
 // variant 3, local data: in the middle of the commit itself).
-#include "alias.h"
-#include "database.h"
-#include "table.h"
-#include "teststore.h"
+#include "platform/data/alias.h"
+#include "platform/data/database.h"
+#include "platform/data/table.h"
+#include "platform/data/tests/teststore.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -2,11 +2,11 @@
 // with QUORVALE_TEST_FIREBIRD) a scratch database on the tests' Firebird server. The
 // pages are kept small so every walk crosses many of them; the expected rows are
 // worked out here from the stored rows.
-#include "database.h"
-#include "datasource.h"
-#include "query.h"
-#include "table.h"
-#include "teststore.h"
+#include "platform/data/database.h"
+#include "platform/data/datasource.h"
+#include "platform/data/query.h"
+#include "platform/data/table.h"
+#include "platform/data/tests/teststore.h"
 
 #include <QtTest>
 

@@ -3,11 +3,11 @@
 // engine configuration file naming it under the alias "TESTDATA".
 #pragma once
 
-#include "alias.h"
-#include "database.h"
-#include "fbclient.h"
-#include "localstore.h"
-#include "query.h"
+#include "platform/data/alias.h"
+#include "platform/data/database.h"
+#include "platform/data/fbclient.h"
+#include "platform/data/localstore.h"
+#include "platform/data/query.h"
 #include "testsupport/testserver.h"
 
 #include <QCoreApplication>

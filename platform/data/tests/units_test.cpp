@@ -1,12 +1,12 @@
 // Engine pieces that need no storage: the SQL dialect step, name checks, the alias
 // file, server names and parameter blocks, date texts and display formats.
-#include "alias.h"
-#include "database.h"
-#include "exceptions.h"
-#include "fbclient.h"
-#include "field.h"
-#include "formatsettings.h"
-#include "localstore.h"
+#include "platform/data/alias.h"
+#include "platform/data/database.h"
+#include "platform/core/exceptions.h"
+#include "platform/data/fbclient.h"
+#include "platform/data/field.h"
+#include "platform/core/formatsettings.h"
+#include "platform/data/localstore.h"
 
 #include <QHostAddress>
 #include <QTcpServer>

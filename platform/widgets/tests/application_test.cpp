@@ -1,9 +1,9 @@
 // The end of a session caught as signals: SIGTERM and SIGHUP reach the handler on the
 // event loop, never inside the signal itself; a failing handler is reported and the
 // program goes on; giving up the handler gives the signals back their default action.
-#include "application.h"
-#include "exceptions.h"
-#include "messages.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/messages.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
 // Forms shown modally and modelessly, close queries, stay on top, printing a form's
 // image, the printer set-up bypass and the help window.
-#include "application.h"
-#include "exceptions.h"
-#include "forms.h"
-#include "helpwindow.h"
-#include "printers.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/forms.h"
+#include "platform/widgets/helpwindow.h"
+#include "platform/widgets/printers.h"
 
 #include <QLabel>
 #include <QPrinter>

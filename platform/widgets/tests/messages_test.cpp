@@ -1,7 +1,7 @@
 // Message boxes, the responder hook and the application's error box.
-#include "application.h"
-#include "exceptions.h"
-#include "messages.h"
+#include "platform/widgets/application.h"
+#include "platform/core/exceptions.h"
+#include "platform/widgets/messages.h"
 
 #include <QMessageBox>
 #include <QPushButton>

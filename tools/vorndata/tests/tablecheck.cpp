@@ -1,4 +1,4 @@
-#include "tablecheck.h"
+#include "tools/vorndata/tests/tablecheck.h"
 
 #include <QDateTime>
 #include <QSqlError>

@@ -1,10 +1,10 @@
 // The order database on a Firebird server: created in a scratch database on the
 // tests' server (testsupport/testserver.h) that is dropped afterwards; skips without
 // the server unless CI is set.
-#include "alias.h"
-#include "builder.h"
-#include "cmdline.h"
-#include "tablecheck.h"
+#include "platform/data/alias.h"
+#include "tools/orderdata/builder.h"
+#include "tools/vorndata/cmdline.h"
+#include "tools/vorndata/tests/tablecheck.h"
 #include "testsupport/testserver.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // failures as BuildError. ServerAnswers comes from there.
 #pragma once
 
-#include "fbclient.h"
+#include "platform/data/fbclient.h"
 
 #include <QString>
 
@@ -15,9 +15,9 @@ struct ServerLogin {
     QString password = "keelboard";
 };
 
-// The engine's SplitServerName for a database vorndata is told to build: a bare path
-// does not count, since the tool always names its server (HOST:PATH).
-bool SplitServerName(const QString& serverName, QString* host, int* port, QString* path);
+// Whether the name is one vorndata can build: the engine's reading, with the host named
+// (a bare path does not count, since the tool always names its server: HOST:PATH).
+bool NamesServerDatabase(const QString& serverName);
 
 // The database name the client library is given: the host replaced by its address that
 // answers (IPv4 or IPv6). Throws BuildError when no address of the host answers.

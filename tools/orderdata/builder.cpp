@@ -1,10 +1,10 @@
 // Writes the tables and the sample rows through Qt's SQL drivers: QSQLITE for the
 // folder of table files, QIBASE for the server. All rows go in one transaction with
 // one prepared statement per table, which keeps a million orders to minutes.
-#include "builder.h"
+#include "tools/orderdata/builder.h"
 
-#include "database.h"
-#include "schema.h"
+#include "platform/data/database.h"
+#include "tools/orderdata/schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -307,9 +307,9 @@ BuildResult BuildLocal(const QString& folder, const BuildOptions& options)
 BuildResult BuildServer(const ServerLogin& login, const BuildOptions& options)
 {
     CheckOptions(options);
-    QString host;
+    QString host, path;
     int port = 0;
-    if (!SplitServerName(login.serverName, &host, &port, nullptr))
+    if (!NamesServerDatabase(login.serverName) || !SplitServerName(login.serverName, host, port, path))
         throw BuildError(QString("'%1' is not a server database name; expected HOST:PATH, "
                                  "for example localhost:/var/lib/firebird/3.0/data/DEZAZAV.GDB")
                              .arg(login.serverName));

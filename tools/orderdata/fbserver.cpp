@@ -1,9 +1,9 @@
 // The engine reports server failures as EDatabaseError; a build reports BuildError, which
 // the program prints and turns into its exit code.
-#include "fbserver.h"
+#include "tools/orderdata/fbserver.h"
 
-#include "builder.h"
-#include "exceptions.h"
+#include "tools/orderdata/builder.h"
+#include "platform/core/exceptions.h"
 
 namespace vorndata {
 
@@ -21,19 +21,11 @@ auto AsBuildError(Call call)
 
 }  // namespace
 
-bool SplitServerName(const QString& serverName, QString* host, int* port, QString* path)
+bool NamesServerDatabase(const QString& serverName)
 {
-    QString hostPart, pathPart;
-    int portNumber = 0;
-    if (!NamesServerHost(serverName) || !::SplitServerName(serverName, hostPart, portNumber, pathPart))
-        return false;
-    if (host)
-        *host = hostPart;
-    if (port)
-        *port = portNumber;
-    if (path)
-        *path = pathPart;
-    return true;
+    QString host, path;
+    int port = 0;
+    return NamesServerHost(serverName) && SplitServerName(serverName, host, port, path);
 }
 
 QString ConnectionName(const ServerLogin& login)

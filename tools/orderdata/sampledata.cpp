@@ -2,7 +2,7 @@
 // in real states and countries so addresses look right in the screens and reports.
 // Whatever changes in this file changes the sample data: tests compare two runs, not
 // fixed values, so keep each draw's order stable when editing.
-#include "sampledata.h"
+#include "tools/orderdata/sampledata.h"
 
 #include <algorithm>
 #include <array>

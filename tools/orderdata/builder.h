@@ -5,8 +5,8 @@
 // side files and moved into place only when all of them are complete).
 #pragma once
 
-#include "fbserver.h"
-#include "sampledata.h"
+#include "tools/orderdata/fbserver.h"
+#include "tools/orderdata/sampledata.h"
 
 #include <QDate>
 #include <QString>

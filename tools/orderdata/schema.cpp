@@ -1,7 +1,7 @@
 // Table definitions of the order database. The orderings the program asks for
 // (customers by Company, orders by CustNo, lines by OrderNo, ...) each have an index
 // or are served by a primary key, so a million-row table opens by seeking.
-#include "schema.h"
+#include "tools/orderdata/schema.h"
 
 #include <stdexcept>
 
