@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     const long Before = PeakKiB();
 
     TNodescope Ins;
-    Ins.SchemaNode = S->FindChildByAttribute("name", "R");
+    Ins.SetSchemaNode(S->FindChildByAttribute("name", "R"));
     Ins.SetNode(X.get());
     Ins.resize(640, 400);
     Ins.show();
@@ -72,14 +72,14 @@ int main(int argc, char** argv)
     const double Paint = Millis([&] { Ins.viewport()->repaint(); });
     THintInfo Info;
     bool Shown = false;
-    const double Hint = Millis([&] { Shown = Ins.GetValueHint(QPoint(Ins.Middle() + 10, Ins.FRowHeight + 2), Info); });
+    const double Hint = Millis([&] { Shown = Ins.GetValueHint(QPoint(Ins.Middle() + 10, Ins.RowHeight() + 2), Info); });
     const double Select = Millis([&] {
         Ins.SelectRow(1);
         Ins.viewport()->repaint();
-        Ins.FInplaceEdit->repaint();
+        Ins.InplaceEdit()->repaint();
         QCoreApplication::processEvents();
     });
-    const qsizetype Held = Ins.FInplaceEdit->text().size();
+    const qsizetype Held = Ins.InplaceEdit()->text().size();
     const double Leave = Millis([&] {
         Ins.SelectRow(2);
         Ins.viewport()->repaint();

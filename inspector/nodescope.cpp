@@ -155,9 +155,9 @@ void TNodescope::BuildRows()
     FInsertLevel = 0;
     FInsertIndex = 0;
     int Position = 0;
-    if (!SchemaNode)
+    if (!FSchemaNode)
         throw Exception("No XSD schema assigned for " + TextToBytes(objectName(), false));
-    EnumSchemaRows(SchemaNode, FNode, Position, this, &TNodescope::AddRow, this);
+    EnumSchemaRows(FSchemaNode, FNode, Position, this, &TNodescope::AddRow, this);
     FRowCount = FRows->Count();
     AdjustMiddle();
 }
@@ -284,7 +284,7 @@ TEditKind TNodescope::EditKind() const
     if (!Editor)
         return ekText;
     if (auto* Schema = dynamic_cast<TXSDSchemaEditor*>(Editor)) {
-        const std::string Prefix = SchemaNode ? RootPrefix(SchemaNode) : std::string();
+        const std::string Prefix = FSchemaNode ? RootPrefix(FSchemaNode) : std::string();
         const std::string TypeName = EffectiveType(Schema->FSchemaNode).TypeName;
         if (TypeName == Prefix + "boolean")
             return ekBoolean;

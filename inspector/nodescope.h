@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TZInplaceEdit;
@@ -70,9 +71,8 @@ public:
     int FindRow(const std::string& Name, int Start) const;
     int ExpandPath(const std::string& Path);
 
-    TNodescope* FInspector;
-
 private:
+    TNodescope* FInspector;
     std::vector<TEditorRow*> FItems;
 };
 
@@ -122,10 +122,13 @@ public:
     int BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(int Value);
 
-    TXMLNode* SchemaNode = nullptr;
+    // Plain references, read at the next assignment of Node; neither is owned.
+    TXMLNode* SchemaNode() const { return FSchemaNode; }
+    void SetSchemaNode(TXMLNode* Value) { FSchemaNode = Value; }
     TXMLNode* Node() const { return FNode; }
     void SetNode(TXMLNode* ANode);
-    TXMLNode* FilterNode = nullptr;
+    TXMLNode* FilterNode() const { return FFilterNode; }
+    void SetFilterNode(TXMLNode* Value) { FFilterNode = Value; }
 
     TNewNodeEvent OnNewNode;
     THintEvent OnHint;
@@ -135,8 +138,21 @@ public:
     TDrawPropertyEvent OnDrawProperty;
     TNotifyEvent OnButton;
 
-    // The clock behind click times and the drop-down's incremental search.
-    TTickCount TickCount = MonotonicTickCount;
+    // The clock behind click times and the drop-down's incremental search; an
+    // empty one puts the monotonic clock back.
+    uint64_t TickCount() const { return FTickCount(); }
+    void SetTickCount(TTickCount Value) { FTickCount = Value ? std::move(Value) : TTickCount(MonotonicTickCount); }
+
+    // The rows as presented, in display order (EListError outside 0..RowCount()-1).
+    const TEditorRow* Rows(int Index) const { return FRows->Rows(Index); }
+    int RowCount() const { return FRowCount; }
+    // -1 when no row is selected.
+    int SelectedRow() const { return FRow; }
+    int TopRow() const { return FTopRow; }
+    // Pixels per row; 0 until the control is first shown.
+    int RowHeight() const { return FRowHeight; }
+    // Created with the control and kept for its whole life.
+    TZInplaceEdit* InplaceEdit() const { return FInplaceEdit; }
 
     // Gives the focus to the control only when it is visible.
     void SetFocus();
@@ -190,24 +206,6 @@ public:
     void ShowHint(const THintInfo& HintInfo);
     void HideHint();
 
-    TZEditorList* FRows;
-    TZInplaceEdit* FInplaceEdit = nullptr;
-    int FRowCount = 0;
-    int FRowHeight = 0;
-    int FTopRow = 0;
-    int FRow = -1;
-    int FInsertLevel = 0;
-    int FInsertIndex = 0;
-    bool FSplitDrag = false;
-    bool FTracking = false;
-    bool FPosting = false;
-    bool FScrollReady = false;
-    bool FDestroying = false;
-    QPoint FHitPos;
-    QLabel* FHintWindow = nullptr;
-    // The cell of the hint shown, in client coordinates: leaving it hides the hint.
-    QRect FHintRect;
-
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
@@ -226,12 +224,39 @@ protected:
     void scrollContentsBy(int Dx, int Dy) override;
 
 private:
+    // The row list adds rows where FInsertLevel and FInsertIndex say; the edit
+    // must not post into a control that is being destroyed.
+    friend class TZEditorList;
+    friend class TZInplaceEdit;
+    // Defined by the tests that reach the row list directly.
+    friend struct TNodescopeTestAccess;
+
     void FontChanged();
     void DrawRowName(QPainter& Canvas, int Index, const QRect& Rect, int Dx, const QColor& Background);
     void ApplyScrollBarStyle();
     // Runs Action and shows any error in the error box, as the event loop would.
     void Guarded(const std::function<void()>& Action);
 
+    TZEditorList* FRows;
+    TZInplaceEdit* FInplaceEdit = nullptr;
+    int FRowCount = 0;
+    int FRowHeight = 0;
+    int FTopRow = 0;
+    int FRow = -1;
+    int FInsertLevel = 0;
+    int FInsertIndex = 0;
+    bool FSplitDrag = false;
+    bool FTracking = false;
+    bool FPosting = false;
+    bool FScrollReady = false;
+    bool FDestroying = false;
+    QPoint FHitPos;
+    QLabel* FHintWindow = nullptr;
+    // The cell of the hint shown, in client coordinates: leaving it hides the hint.
+    QRect FHintRect;
+    TXMLNode* FSchemaNode = nullptr;
+    TXMLNode* FFilterNode = nullptr;
+    TTickCount FTickCount = MonotonicTickCount;
     TXMLNode* FNode = nullptr;
     TColor FPropColor = clNavy;
     bool FIntegralHeight = false;

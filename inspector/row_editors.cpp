@@ -50,7 +50,7 @@ QColor ColorToQColor(TColor Color)
 void EnumSchemaRows(TXMLNode* Declaration, TXMLNode* Element, int& Position, TNodescope* Inspector,
                     const TGetEditorProc& Proc, void* Data)
 {
-    EnumSchemaRows(Declaration, Element, Position, Inspector ? Inspector->FilterNode : nullptr,
+    EnumSchemaRows(Declaration, Element, Position, Inspector ? Inspector->FilterNode() : nullptr,
                    [&](TXMLNode* Node, TXMLNode* Row) { Proc(Data, new TXSDSchemaEditor(Node, Inspector, Row)); });
 }
 

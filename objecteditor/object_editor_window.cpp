@@ -47,7 +47,7 @@ TForm1::~TForm1()
     Application->Guard([this] { FormDestroy(); });
     // The inspector lets go of the object before the object is freed.
     ui->Nodescope1->SetNode(nullptr);
-    ui->Nodescope1->SchemaNode = nullptr;
+    ui->Nodescope1->SetSchemaNode(nullptr);
 }
 
 TNodescope* TForm1::Nodescope1() const
@@ -61,7 +61,7 @@ void TForm1::FormCreate()
     const std::string ObjectFile = DataFolder() + "object.xml";
     FSchema.reset(TXMLNode::CreateFromFile(SchemaFile, nullptr));
     TXMLNode* Declaration = FSchema->FindChildByAttribute("name", "LegalCustomer");
-    ui->Nodescope1->SchemaNode = Declaration;
+    ui->Nodescope1->SetSchemaNode(Declaration);
     if (!Declaration)
         throw Exception("No declaration named \"LegalCustomer\" in \"" + SchemaFile + "\"");
     try {
@@ -101,7 +101,7 @@ void TForm1::FormDestroy()
 {
     // Without a usable declaration nothing was shown or edited: the file stays as it is.
     TXMLNode* Object = ui->Nodescope1->Node();
-    if (!Object || !ui->Nodescope1->SchemaNode || FSchemaFault)
+    if (!Object || !ui->Nodescope1->SchemaNode() || FSchemaFault)
         return;
     // Pending typing in the edit is committed as leaving the edit would.
     ui->Nodescope1->PostEdit(false);

@@ -96,10 +96,10 @@ private slots:
         QTest::keyClick(F.Edit(), Qt::Key_Space);
         QCOMPARE(F.Text(2), QString("true"));
         QVERIFY(F.Edit()->FCheckBox->isChecked());
-        QCOMPARE(F.Ins->FRow, int(rVip));
+        QCOMPARE(F.Ins->SelectedRow(), int(rVip));
         QTest::keyClick(F.Edit(), Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(F.Text(2), QString("false"));
-        QCOMPARE(F.Ins->FRow, int(rVip));
+        QCOMPARE(F.Ins->SelectedRow(), int(rVip));
         QCOMPARE(Changing, 2);
         QCOMPARE(Changed, 2);
         // A click on the box stores without the change events.
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(F.Text(3), QString(" 1/02/2024"));
         QVERIFY(Boxes.Requests.empty());
         // Moving to a text row drops the mask.
-        QCOMPARE(F.Ins->FRow, int(rCount));
+        QCOMPARE(F.Ins->SelectedRow(), int(rCount));
         QCOMPARE(F.Edit()->inputMask(), QString());
         QCOMPARE(F.Edit()->text(), QString("7"));
     }
@@ -197,7 +197,7 @@ private slots:
             QTest::keyClick(F.Edit(), Qt::Key_Return);
             QVERIFY2(Boxes.Requests.empty(), Boxes.Requests.empty() ? "" : qPrintable(Boxes.Requests[0].Text));
             QCOMPARE(F.Text(rSince), QString());
-            QCOMPARE(F.Ins->FRow, int(rCount));
+            QCOMPARE(F.Ins->SelectedRow(), int(rCount));
             // The cleared row shows the empty mask and takes a new date.
             F.Select(rSince);
             QCOMPARE(F.Edit()->displayText(), QString("__") + Separator + "__" + Separator + "____");
@@ -280,15 +280,15 @@ private slots:
         int Changes = 0;
         F.Ins->OnChange = [&](TNodescope*, TXMLPropEditor*) { ++Changes; };
         F.Select(bS);
-        QCOMPARE(F.Ins->FRows->Rows(bS)->Editor->GetMaxLength(), 5);
+        QCOMPARE(F.Ins->Rows(bS)->Editor->GetMaxLength(), 5);
         QCOMPARE(F.Edit()->text(), QString("abcdefghij"));
         QVERIFY(F.Edit()->maxLength() >= 10);
         QCOMPARE(F.Edit()->GetEditText(), std::string("abcdefghij"));
         // Enter without typing, moving away and coming back: nothing is written.
         QTest::keyClick(F.Edit(), Qt::Key_Return);
-        QCOMPARE(F.Ins->FRow, int(bU));
+        QCOMPARE(F.Ins->SelectedRow(), int(bU));
         QTest::keyClick(F.Edit(), Qt::Key_Up);
-        QCOMPARE(F.Ins->FRow, int(bS));
+        QCOMPARE(F.Ins->SelectedRow(), int(bS));
         QCOMPARE(F.Edit()->text(), QString("abcdefghij"));
         F.Select(bT);
         QCOMPARE(F.Object->Child(bS)->GetText(), std::string("abcdefghij"));
@@ -317,7 +317,7 @@ private slots:
         // Passing through changes nothing.
         QTest::keyClick(F.Edit(), Qt::Key_Up);
         QTest::keyClick(F.Edit(), Qt::Key_Down);
-        QCOMPARE(F.Ins->FRow, int(rNote));
+        QCOMPARE(F.Ins->SelectedRow(), int(rNote));
         QVERIFY(F.Object->Child(rNote)->GetText() == Long);
         // Typing edits the head and the tail comes after it. Like any value past
         // its maxLength (255 here) it can be changed but not grown.
@@ -354,7 +354,7 @@ private slots:
         F.Select(rName);
         QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
         QVERIFY(!Button->FListVisible);
-        QCOMPARE(F.Ins->FRow, int(rName));
+        QCOMPARE(F.Ins->SelectedRow(), int(rName));
         QCOMPARE(F.Edit()->text(), QString("Ann"));
 
         F.Select(rMonth);

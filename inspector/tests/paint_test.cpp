@@ -130,7 +130,7 @@ private slots:
         ScopeFixture F;
         const QFontMetrics M(F.Ins->font());
         int Need = 0;
-        for (int I = 0; I < F.Ins->FRowCount; ++I)
+        for (int I = 0; I < F.Ins->RowCount(); ++I)
             Need = std::max(Need, M.horizontalAdvance(F.Caption(I)) + 20);
         // Wider than needed by more than 20: narrowed to the need.
         F.Ins->SetMiddle(Need + 25);
@@ -172,12 +172,12 @@ private slots:
         TNodescope Ins;
         Ins.resize(240, 200);
         QVERIFY(QFontMetrics(Ins.font()).horizontalAdvance(Wide) + 20 > 120);
-        Ins.SchemaNode = S->Child(0);
+        Ins.SetSchemaNode(S->Child(0));
         Ins.SetNode(X.get());
-        QCOMPARE(Ins.FRowCount, 2);
+        QCOMPARE(Ins.RowCount(), 2);
         QCOMPARE(Ins.Middle(), 120);
-        QCOMPARE(Ins.FRowHeight, 0);
-        QCOMPARE(Ins.VisibleRowCount(), Ins.FRowCount);
+        QCOMPARE(Ins.RowHeight(), 0);
+        QCOMPARE(Ins.VisibleRowCount(), Ins.RowCount());
     }
 
     void splitFitsTheShownSize()
@@ -198,7 +198,7 @@ private slots:
         Layout->addWidget(Ins);
         const int Need = QFontMetrics(Ins->font()).horizontalAdvance(Caption) + 20;
         QVERIFY(Need > Ins->width() / 2);
-        Ins->SchemaNode = S->Child(0);
+        Ins->SetSchemaNode(S->Child(0));
         Ins->SetNode(X.get());
         QCOMPARE(Ins->Middle(), Ins->width() / 2);
         Host.resize(4 * Need, 300);
@@ -218,8 +218,8 @@ private slots:
     {
         ScopeFixture F(ManyRowsSchema, "<Bare/>", "Bare");
         F.Ins->SetColor(0x00C0B0A0);
-        QCOMPARE(F.Ins->FRowCount, 0);
-        QCOMPARE(F.Ins->FRow, -1);
+        QCOMPARE(F.Ins->RowCount(), 0);
+        QCOMPARE(F.Ins->SelectedRow(), -1);
         QCOMPARE(F.Ins->Middle(), 32);
         QCOMPARE(Pixel(F.Ins.get(), 5, 5), Hex(QColor(0xA0, 0xB0, 0xC0)));
         QCOMPARE(Pixel(F.Ins.get(), 32, F.H()), Hex(QColor(0xA0, 0xB0, 0xC0)));
@@ -305,7 +305,7 @@ private slots:
         ScopeFixture F;
         const std::string Long = std::string(1 << 20, 'w') + "end";
         F.Object->Child(rNote)->SetText(Long);
-        TXMLPropEditor* Note = F.Ins->FRows->Rows(rNote)->Editor.get();
+        TXMLPropEditor* Note = F.Ins->Rows(rNote)->Editor.get();
         const QRect Cell(0, 0, 300, F.H() - 1);
         TTextRecorder Device;
         {
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(Painted, QList<int>({rSince}));
         Painted.clear();
         F.Ins->viewport()->repaint();
-        QCOMPARE(Painted.size(), std::min(F.Ins->FRowCount, F.Ins->ClientHeight() / H + 1));
+        QCOMPARE(Painted.size(), std::min(F.Ins->RowCount(), F.Ins->ClientHeight() / H + 1));
         // The handler's background is used.
         QCOMPARE(Pixel(F.Ins.get(), F.Ins->Middle() - 2, 0), Hex(QColor(0xFF, 0, 0)));
     }
@@ -416,29 +416,29 @@ private slots:
         F.SetVisibleRows(10);
         F.Ins->SelectRow(0);
         F.Ins->ToggleExpand();
-        QCOMPARE(F.Ins->FRowCount, 30);
+        QCOMPARE(F.Ins->RowCount(), 30);
         QScrollBar* Bar = F.Ins->verticalScrollBar();
         QVERIFY(Bar->isVisible());
         QCOMPARE(Bar->maximum(), 20);
         QCOMPARE(Bar->pageStep(), 10);
         Bar->triggerAction(QAbstractSlider::SliderToMaximum);
-        QCOMPARE(F.Ins->FTopRow, 20);
-        QCOMPARE(F.Ins->FRow, 0);  // scrolling moves the view only
+        QCOMPARE(F.Ins->TopRow(), 20);
+        QCOMPARE(F.Ins->SelectedRow(), 0);  // scrolling moves the view only
         QVERIFY(!F.Edit()->isVisible() || F.Edit()->y() < 0);
         F.Ins->ToggleExpand();
-        QCOMPARE(F.Ins->FRowCount, 12);
-        QCOMPARE(F.Ins->FTopRow, 2);
+        QCOMPARE(F.Ins->RowCount(), 12);
+        QCOMPARE(F.Ins->TopRow(), 2);
         F.Ins->DoScroll(6);
-        QCOMPARE(F.Ins->FTopRow, 0);
+        QCOMPARE(F.Ins->TopRow(), 0);
         F.Ins->DoScroll(1);
-        QCOMPARE(F.Ins->FTopRow, 1);
+        QCOMPARE(F.Ins->TopRow(), 1);
         F.Ins->DoScroll(7);
-        QCOMPARE(F.Ins->FTopRow, 2);
+        QCOMPARE(F.Ins->TopRow(), 2);
         F.Ins->SetScrollBarStyle(ssHotTrack);
         QCOMPARE(F.Ins->ScrollBarStyle(), int(ssHotTrack));
         QVERIFY(!Bar->styleSheet().isEmpty());
         F.SetVisibleRows(12);
-        QCOMPARE(F.Ins->FTopRow, 0);
+        QCOMPARE(F.Ins->TopRow(), 0);
         QCOMPARE(Bar->maximum(), 0);
     }
 
@@ -527,7 +527,7 @@ private slots:
         QCOMPARE(HintWindows().first()->geometry().topLeft(), Info.HintPos);
         F.Ins->HideHint();
         // Below the last row there is no hint.
-        QVERIFY(!F.Ins->GetValueHint(QPoint(F.Ins->Middle() + 10, F.Ins->FRowCount * H + 2), Info));
+        QVERIFY(!F.Ins->GetValueHint(QPoint(F.Ins->Middle() + 10, F.Ins->RowCount() * H + 2), Info));
     }
 };
 

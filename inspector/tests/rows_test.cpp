@@ -4,6 +4,7 @@
 #include "inspector/nodescope.h"
 
 #include "inspector/tests/schemadoc.h"
+#include "inspector/tests/scopeaccess.h"
 
 #include <QtTest>
 
@@ -190,10 +191,10 @@ private slots:
         // With a filter only elements whose path exists in it get rows; attributes stay.
         TNodescope Scope;
         Doc Filter = Xml("<F><K/></F>");
-        Scope.FilterNode = Filter.get();
+        Scope.SetFilterNode(Filter.get());
         QCOMPARE(Generate(S->Child(0), X.get(), &Scope).Names(), QStringList({"K", "K", "present", "absent"}));
         Doc OtherFilter = Xml("<F><Z/></F>");
-        Scope.FilterNode = OtherFilter.get();
+        Scope.SetFilterNode(OtherFilter.get());
         QCOMPARE(Generate(S->Child(0), X.get(), &Scope).Names(), QStringList({"present", "absent"}));
 
         Doc Y = Xml("<Bad><Z/></Bad>");
@@ -239,11 +240,11 @@ private slots:
         Doc X = Xml("<Customer><Name>Ann</Name><Address><Street>Main</Street><Geo><Lat>1.5</Lat></Geo>"
                     "<City>Linz</City></Address><Vip>true</Vip></Customer>");
         TNodescope Scope;
-        Scope.SchemaNode = S->Child(0);
+        Scope.SetSchemaNode(S->Child(0));
         Scope.SetNode(X.get());
-        TZEditorList* L = Scope.FRows;
+        TZEditorList* L = &TNodescopeTestAccess::RowList(Scope);
         QCOMPARE(L->Count(), 3);
-        QCOMPARE(Scope.FRow, 0);
+        QCOMPARE(Scope.SelectedRow(), 0);
         QCOMPARE(L->FindRow("Vip", 0), 2);
         QCOMPARE(L->FindRow("Name", 1), -1);
         QCOMPARE(L->FindRow("Vip", 3), -1);
@@ -257,7 +258,7 @@ private slots:
         QCOMPARE(L->Count(), 3);
         QCOMPARE(L->ExpandPath("Address\\Geo\\Lat"), 4);
         QCOMPARE(L->Count(), 7);
-        QCOMPARE(Scope.FRowCount, 7);
+        QCOMPARE(Scope.RowCount(), 7);
         QStringList Captions;
         QList<int> Levels;
         for (int I = 0; I < L->Count(); ++I) {
@@ -283,7 +284,7 @@ private slots:
         auto Scope = std::make_unique<TNodescope>();
         Scope->setObjectName("Props");
         QCOMPARE(ErrorOf([&] { Scope->SetNode(X1.get()); }), QString("No XSD schema assigned for Props"));
-        QCOMPARE(Scope->FRowCount, 0);
+        QCOMPARE(Scope->RowCount(), 0);
         Scope->SetNode(nullptr);
 
         int NewNodes = 0;
@@ -292,30 +293,30 @@ private slots:
             ++NewNodes;
             LastNew = NewNode;
         };
-        Scope->SchemaNode = S->Child(0);
+        Scope->SetSchemaNode(S->Child(0));
         Scope->SetNode(X1.get());
         Scope->SetNode(X1.get());
         QCOMPARE(NewNodes, 1);
 
         Scope->SelectRow(1);
         Scope->ToggleExpand();
-        QCOMPARE(Scope->FRowCount, 6);
+        QCOMPARE(Scope->RowCount(), 6);
         Scope->SelectRow(3);
         Scope->ToggleExpand();
-        QCOMPARE(Scope->FRowCount, 7);
+        QCOMPARE(Scope->RowCount(), 7);
         Scope->SelectRow(4);
         QCOMPARE(Str(Scope->SelectedEditor()->GetName()), QString("Lat"));
 
         Scope->SetNode(X2.get());
-        QCOMPARE(Scope->FRowCount, 7);
-        QCOMPARE(Scope->FRow, 4);
+        QCOMPARE(Scope->RowCount(), 7);
+        QCOMPARE(Scope->SelectedRow(), 4);
         QVERIFY(static_cast<TXMLNodeEditor*>(Scope->SelectedEditor())->FNode == X2->Child(1)->Child(1)->Child(0));
 
         // Collapsing frees the block under the row.
         Scope->SelectRow(1);
         Scope->ToggleExpand();
-        QCOMPARE(Scope->FRowCount, 3);
-        QCOMPARE(Str(Scope->FRows->Rows(2)->Editor->GetName()), QString("Vip"));
+        QCOMPARE(Scope->RowCount(), 3);
+        QCOMPARE(Str(Scope->Rows(2)->Editor->GetName()), QString("Vip"));
 
         // A veto stores nothing and raises no change.
         int Changes = 0;
@@ -405,39 +406,39 @@ private slots:
 </items>
 </purchaseOrder>)");
         TNodescope Scope;
-        Scope.SchemaNode = S->FindChildByAttribute("name", "purchaseOrder");
+        Scope.SetSchemaNode(S->FindChildByAttribute("name", "purchaseOrder"));
         Scope.SetNode(X.get());
         // billTo is missing where the schema wants it: a skeleton is placed after shipTo.
         QStringList Captions;
-        for (int I = 0; I < Scope.FRowCount; ++I)
-            Captions << Str(Scope.FRows->Rows(I)->Editor->GetName());
+        for (int I = 0; I < Scope.RowCount(); ++I)
+            Captions << Str(Scope.Rows(I)->Editor->GetName());
         QCOMPARE(Captions, QStringList({"shipTo", "billTo", "comment", "items", "orderDate"}));
         QCOMPARE(Str(X->Child(1)->Name), QString("billTo"));
         QCOMPARE(Str(X->Child(1)->GetXml()), QString("<billTo><name/><street/><city/><state/><zip/></billTo>"));
         QCOMPARE(Str(Scope.GetRowValue(0)), QString("(Alice Smith, 123 Maple Street, Mill Valley, CA, 90952, US)"));
         // Empty values before the first non-empty one leave no separator.
         QCOMPARE(Str(Scope.GetRowValue(1)), QString("()"));
-        QCOMPARE(int(Scope.FRows->Rows(0)->Editor->GetFlags()), int(efSubItems | efReadOnly));
+        QCOMPARE(int(Scope.Rows(0)->Editor->GetFlags()), int(efSubItems | efReadOnly));
         QCOMPARE(Str(Scope.GetRowValue(2)), QString("Hurry, my lawn is going wild"));
 
-        QCOMPARE(Scope.FRows->ExpandPath("items\\item"), 4);
-        QCOMPARE(Scope.FRowCount, 7);
+        QCOMPARE(TNodescopeTestAccess::RowList(Scope).ExpandPath("items\\item"), 4);
+        QCOMPARE(Scope.RowCount(), 7);
         Scope.SelectRow(5);
         Scope.ToggleExpand();
         QStringList ItemRows;
-        for (int I = 6; I < Scope.FRowCount && Scope.FRows->Rows(I)->Level == 2; ++I)
-            ItemRows << Str(Scope.FRows->Rows(I)->Editor->GetName());
+        for (int I = 6; I < Scope.RowCount() && Scope.Rows(I)->Level == 2; ++I)
+            ItemRows << Str(Scope.Rows(I)->Editor->GetName());
         QCOMPARE(ItemRows, QStringList({"productName", "quantity", "USPrice", "shipDate", "partNum"}));
-        auto* PartNum = Scope.FRows->Rows(10)->Editor.get();
+        auto* PartNum = Scope.Rows(10)->Editor.get();
         QCOMPARE(PartNum->GetNameColor(), clRed);
-        QCOMPARE(Str(Scope.FRows->Rows(4)->Editor->GetValue()),
+        QCOMPARE(Str(Scope.Rows(4)->Editor->GetValue()),
                  QString("(Lawnmower, 1, 148.95, Confirm this is electric, 872-AA)"));
-        auto* ShipDate = Scope.FRows->Rows(9)->Editor.get();
+        auto* ShipDate = Scope.Rows(9)->Editor.get();
         QVERIFY(ErrorOf([&] { ShipDate->SetValue("1999-05-21"); }) != "no error");
         QCOMPARE(Str(ShipDate->GetValue()), QString("21.05.1999"));
         Scope.SelectRow(7);
         QCOMPARE(Scope.EditKind(), ekText);  // positiveInteger is not a recognised type
-        QCOMPARE(Str(Scope.FRows->Rows(7)->Editor->GetAllowedChars()), QString());
+        QCOMPARE(Str(Scope.Rows(7)->Editor->GetAllowedChars()), QString());
         Scope.SelectRow(9);
         QCOMPARE(Scope.EditKind(), ekDate);
         QCOMPARE(Str(Scope.GetRowPath(9)), QString("items\\item\\shipDate"));

@@ -352,9 +352,9 @@ private slots:
         Doc X = Xml("<R><B/><D/><E/><U/><T/></R>");
         TNodescope Scope;
         QCOMPARE(Scope.EditKind(), ekText);
-        Scope.SchemaNode = Global(S.get(), "R");
+        Scope.SetSchemaNode(Global(S.get(), "R"));
         Scope.SetNode(X.get());
-        QCOMPARE(Scope.FRowCount, 5);
+        QCOMPARE(Scope.RowCount(), 5);
         const TEditKind Expected[] = {ekBoolean, ekDate, ekList, ekButton, ekText};
         for (int I = 0; I < 5; ++I) {
             QVERIFY(Scope.SelectRow(I));

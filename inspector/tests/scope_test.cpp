@@ -2,6 +2,7 @@
 // moves, the commit flow with refusals and vetoes, expansion by keyboard, click and
 // double click, selection restore after a rebuild, and ReadOnly.
 #include "inspector/tests/scopefixture.h"
+#include "inspector/tests/scopeaccess.h"
 
 #include "platform/core/exceptions.h"
 
@@ -27,6 +28,14 @@ class ScopeTest : public QObject {
         QApplication::sendEvent(W, &Event);
     }
 
+    // A move with the left button held, as a drag reports it.
+    static void Drag(TNodescope* Ins, const QPoint& Pos)
+    {
+        QMouseEvent Event(QEvent::MouseMove, QPointF(Pos), Ins->viewport()->mapToGlobal(QPointF(Pos)), Qt::NoButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Ins->viewport(), &Event);
+    }
+
 private slots:
     void doubleClickOnABoxTogglesTwiceInAll()
     {
@@ -38,21 +47,21 @@ private slots:
         unsigned long T = 1000000;
         Mouse(V, QEvent::MouseButtonPress, Box, T);
         Mouse(V, QEvent::MouseButtonRelease, Box, T + 10);
-        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
+        QVERIFY(F.Ins->Rows(rAddress)->Expanded);
         Mouse(V, QEvent::MouseButtonPress, Box, T + 20);
-        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
+        QVERIFY(F.Ins->Rows(rAddress)->Expanded);
         Mouse(V, QEvent::MouseButtonDblClick, Box, T + 20);
         Mouse(V, QEvent::MouseButtonRelease, Box, T + 30);
-        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
-        QCOMPARE(F.Ins->FRowCount, 12);
+        QVERIFY(!F.Ins->Rows(rAddress)->Expanded);
+        QCOMPARE(F.Ins->RowCount(), 12);
         // Presses further apart than the double-click time are two clicks.
         T += 10 * QApplication::doubleClickInterval();
         Mouse(V, QEvent::MouseButtonPress, Box, T);
         Mouse(V, QEvent::MouseButtonRelease, Box, T);
         Mouse(V, QEvent::MouseButtonPress, Box, T + QApplication::doubleClickInterval());
         Mouse(V, QEvent::MouseButtonRelease, Box, T + QApplication::doubleClickInterval());
-        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
-        QCOMPARE(F.Ins->FRowCount, 12);
+        QVERIFY(!F.Ins->Rows(rAddress)->Expanded);
+        QCOMPARE(F.Ins->RowCount(), 12);
     }
 
     void quickClickOnAnotherRowSelectsIt()
@@ -65,10 +74,10 @@ private slots:
         const unsigned long T = 3000000;
         Mouse(V, QEvent::MouseButtonPress, F.RowPoint(rName, X), T);
         Mouse(V, QEvent::MouseButtonRelease, F.RowPoint(rName, X), T + 10);
-        QCOMPARE(F.Ins->FRow, int(rName));
+        QCOMPARE(F.Ins->SelectedRow(), int(rName));
         Mouse(V, QEvent::MouseButtonPress, F.RowPoint(rCount, X), T + 20);
         Mouse(V, QEvent::MouseButtonRelease, F.RowPoint(rCount, X), T + 30);
-        QCOMPARE(F.Ins->FRow, int(rCount));
+        QCOMPARE(F.Ins->SelectedRow(), int(rCount));
     }
 
     void downWithRefusedValueKeepsRowAndReloads()
@@ -81,7 +90,7 @@ private slots:
         F.Type("zz");
         QCOMPARE(F.Edit()->text(), QString("zz"));
         QTest::keyClick(F.Edit(), Qt::Key_Down);
-        QCOMPARE(F.Ins->FRow, int(rKind));
+        QCOMPARE(F.Ins->SelectedRow(), int(rKind));
         QCOMPARE(int(Boxes.Requests.size()), 1);
         QCOMPARE(Boxes.Requests[0].Text, QString("Value zz not in list"));
         QCOMPARE(Boxes.Requests[0].Type, mtError);
@@ -94,7 +103,7 @@ private slots:
         F.Type("abd");
         QTest::keyClick(F.Edit(), Qt::Key_Down);
         QCOMPARE(F.Text(1), QString("abd"));
-        QCOMPARE(F.Ins->FRow, int(rVip));
+        QCOMPARE(F.Ins->SelectedRow(), int(rVip));
         QCOMPARE(int(Boxes.Requests.size()), 1);
     }
 
@@ -118,7 +127,7 @@ private slots:
         QCOMPARE(Changed, 0);
         QCOMPARE(F.Text(0), QString("Ann"));
         QCOMPARE(F.Edit()->text(), QString("Ann"));
-        QCOMPARE(F.Ins->FRow, int(rName));
+        QCOMPARE(F.Ins->SelectedRow(), int(rName));
         QVERIFY(Boxes.Requests.empty());
 
         F.Ins->OnChanging = nullptr;
@@ -127,7 +136,7 @@ private slots:
         QTest::keyClick(F.Edit(), Qt::Key_Return);
         QCOMPARE(F.Text(0), QString("Zoe"));
         QCOMPARE(Changed, 1);
-        QCOMPARE(F.Ins->FRow, int(rKind));  // Enter moves on like Down
+        QCOMPARE(F.Ins->SelectedRow(), int(rKind));  // Enter moves on like Down
 
         // Enter on unmodified text commits nothing and selects the whole text.
         QTest::keyClick(F.Edit(), Qt::Key_End);
@@ -142,7 +151,7 @@ private slots:
         F.Select(rAddress);
         QTest::keyClick(F.Ins.get(), Qt::Key_Right, Qt::ControlModifier);
         // Address expanded: Street, Geo, City follow; Contact is now row 10.
-        QCOMPARE(F.Ins->FRowCount, 15);
+        QCOMPARE(F.Ins->RowCount(), 15);
         F.Select(10);
         QCOMPARE(F.Caption(10), QString("Contact"));
         QTest::keyClick(F.Ins.get(), Qt::Key_Right, Qt::ControlModifier);
@@ -152,14 +161,14 @@ private slots:
         std::unique_ptr<TXMLNode> Second(new TXMLNode(CustomerObject, false, nullptr));
         Second->Child(7)->Child(0)->SetText("Carl");
         F.Ins->SetNode(Second.get());
-        QCOMPARE(F.Ins->FRowCount, 16);
-        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
-        QVERIFY(F.Ins->FRows->Rows(10)->Expanded);
-        QCOMPARE(F.Ins->FRow, 11);
+        QCOMPARE(F.Ins->RowCount(), 16);
+        QVERIFY(F.Ins->Rows(rAddress)->Expanded);
+        QVERIFY(F.Ins->Rows(10)->Expanded);
+        QCOMPARE(F.Ins->SelectedRow(), 11);
         QCOMPARE(F.Edit()->text(), QString("Carl"));
         F.Ins->SetNode(nullptr);
-        QCOMPARE(F.Ins->FRowCount, 0);
-        QCOMPARE(F.Ins->FRow, -1);
+        QCOMPARE(F.Ins->RowCount(), 0);
+        QCOMPARE(F.Ins->SelectedRow(), -1);
     }
 
     void pagingMovesByVisibleRowsLessOne()
@@ -171,17 +180,17 @@ private slots:
         F.SetVisibleRows(10);
         QCOMPARE(F.Ins->VisibleRowCount(), 10);
         QTest::keyClick(F.Edit(), Qt::Key_PageDown);
-        QCOMPARE(F.Ins->FRow, 9);
+        QCOMPARE(F.Ins->SelectedRow(), 9);
         QTest::keyClick(F.Edit(), Qt::Key_PageDown);
-        QCOMPARE(F.Ins->FRow, F.Ins->FRowCount - 1);  // clamped to the last row
-        QCOMPARE(F.Ins->FTopRow, F.Ins->FRowCount - 10);
+        QCOMPARE(F.Ins->SelectedRow(), F.Ins->RowCount() - 1);  // clamped to the last row
+        QCOMPARE(F.Ins->TopRow(), F.Ins->RowCount() - 10);
         QTest::keyClick(F.Edit(), Qt::Key_Down);
-        QCOMPARE(F.Ins->FRow, F.Ins->FRowCount - 1);
+        QCOMPARE(F.Ins->SelectedRow(), F.Ins->RowCount() - 1);
         QTest::keyClick(F.Edit(), Qt::Key_PageUp);
-        QCOMPARE(F.Ins->FRow, F.Ins->FRowCount - 10);
+        QCOMPARE(F.Ins->SelectedRow(), F.Ins->RowCount() - 10);
         QTest::keyClick(F.Edit(), Qt::Key_Up);
-        QCOMPARE(F.Ins->FRow, F.Ins->FRowCount - 11);
-        QCOMPARE(F.Ins->FTopRow, F.Ins->FRow);  // the view follows the selection up
+        QCOMPARE(F.Ins->SelectedRow(), F.Ins->RowCount() - 11);
+        QCOMPARE(F.Ins->TopRow(), F.Ins->SelectedRow());  // the view follows the selection up
     }
 
     void ctrlArrowsToggleAndPlainArrowsOnlyCommit()
@@ -193,15 +202,15 @@ private slots:
         // Ctrl+Right on a row without children commits pending typing only.
         QTest::keyClick(F.Ins.get(), Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(F.Text(0), QString("Annx"));
-        QCOMPARE(F.Ins->FRowCount, 12);
-        QCOMPARE(F.Ins->FRow, int(rName));
+        QCOMPARE(F.Ins->RowCount(), 12);
+        QCOMPARE(F.Ins->SelectedRow(), int(rName));
         F.Select(rAddress);
         QTest::keyClick(F.Ins.get(), Qt::Key_Left);
-        QCOMPARE(F.Ins->FRowCount, 12);
+        QCOMPARE(F.Ins->RowCount(), 12);
         QTest::keyClick(F.Ins.get(), Qt::Key_Left, Qt::ControlModifier);
-        QCOMPARE(F.Ins->FRowCount, 15);
+        QCOMPARE(F.Ins->RowCount(), 15);
         QTest::keyClick(F.Ins.get(), Qt::Key_Left, Qt::ControlModifier);
-        QCOMPARE(F.Ins->FRowCount, 12);
+        QCOMPARE(F.Ins->RowCount(), 12);
     }
 
     void ctrlArrowsReachTheControlFromTheFocus()
@@ -212,20 +221,20 @@ private slots:
         F.Select(rAddress);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(F.Edit()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
-        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
-        QCOMPARE(F.Ins->FRowCount, 15);
-        QCOMPARE(F.Ins->FRow, int(rAddress));
+        QVERIFY(F.Ins->Rows(rAddress)->Expanded);
+        QCOMPARE(F.Ins->RowCount(), 15);
+        QCOMPARE(F.Ins->SelectedRow(), int(rAddress));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::ControlModifier);
-        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
-        QCOMPARE(F.Ins->FRowCount, 12);
+        QVERIFY(!F.Ins->Rows(rAddress)->Expanded);
+        QCOMPARE(F.Ins->RowCount(), 12);
         // On a row without children they commit pending typing only.
         F.Select(rName);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
         QTest::keyClicks(QApplication::focusWidget(), "x");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(F.Text(0), QString("Annx"));
-        QCOMPARE(F.Ins->FRow, int(rName));
-        QCOMPARE(F.Ins->FRowCount, 12);
+        QCOMPARE(F.Ins->SelectedRow(), int(rName));
+        QCOMPARE(F.Ins->RowCount(), 12);
         // Plain arrows still move the cursor in the edit.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
@@ -237,20 +246,20 @@ private slots:
         ScopeFixture F;
         F.Select(rCount);
         Wheel(F.Ins.get(), 120);
-        QCOMPARE(F.Ins->FRow, int(rSince));
+        QCOMPARE(F.Ins->SelectedRow(), int(rSince));
         Wheel(F.Ins.get(), 99);
-        QCOMPARE(F.Ins->FRow, int(rSince));
+        QCOMPARE(F.Ins->SelectedRow(), int(rSince));
         Wheel(F.Ins.get(), -240);
-        QCOMPARE(F.Ins->FRow, int(rRate));
+        QCOMPARE(F.Ins->SelectedRow(), int(rRate));
         Wheel(F.Ins.get(), 1200);
-        QCOMPARE(F.Ins->FRow, 0);
+        QCOMPARE(F.Ins->SelectedRow(), 0);
         // A wheel turn while a drop-down is open closes it before the row changes.
         F.Select(rKind);
         QTest::keyClick(F.Edit(), Qt::Key_Down, Qt::AltModifier);
         QVERIFY(F.Edit()->FButton->FList->isVisible());
         Wheel(F.Ins.get(), -120);
         QVERIFY(!F.Edit()->FButton->FList->isVisible());
-        QCOMPARE(F.Ins->FRow, int(rVip));
+        QCOMPARE(F.Ins->SelectedRow(), int(rVip));
         QCOMPARE(F.Text(1), QString("Other"));
     }
 
@@ -258,60 +267,62 @@ private slots:
     {
         ScopeFixture F;
         const int Level0 = 0;
-        // A click on a plain row selects it and starts tracking.
+        // A click on a plain row selects it and starts tracking: dragging with the
+        // button held moves the selection.
         QTest::mousePress(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(rCount, F.Ins->Middle() - 5));
-        QCOMPARE(F.Ins->FRow, int(rCount));
-        QVERIFY(F.Ins->FTracking);
+        QCOMPARE(F.Ins->SelectedRow(), int(rCount));
         QCOMPARE(F.Edit()->FClickTime, F.Now);
-        // Dragging with the button held moves the selection.
         QTest::mouseMove(F.Ins->viewport(), F.RowPoint(rRate, 20));
-        QMouseEvent Move(QEvent::MouseMove, QPointF(F.RowPoint(rRate, 20)), F.Ins->viewport()->mapToGlobal(QPointF(F.RowPoint(rRate, 20))),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(F.Ins->viewport(), &Move);
-        QCOMPARE(F.Ins->FRow, int(rRate));
+        Drag(F.Ins.get(), F.RowPoint(rRate, 20));
+        QCOMPARE(F.Ins->SelectedRow(), int(rRate));
         QTest::mouseRelease(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(rRate, 20));
-        QVERIFY(!F.Ins->FTracking);
+        // The release ends the tracking.
+        Drag(F.Ins.get(), F.RowPoint(rCount, 20));
+        QCOMPARE(F.Ins->SelectedRow(), int(rRate));
 
-        // 1 and 11 pixels right of the indentation toggle; 12 does not.
-        F.ClickRow(rAddress, Level0 * 10 + 1);
-        QCOMPARE(F.Ins->FRow, int(rAddress));
-        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
-        QVERIFY(!F.Ins->FTracking);
-        QCOMPARE(F.Ins->FRowCount, 15);
+        // 1 and 11 pixels right of the indentation toggle; 12 does not. A press on
+        // the box starts no tracking.
+        QTest::mousePress(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(rAddress, Level0 * 10 + 1));
+        QCOMPARE(F.Ins->SelectedRow(), int(rAddress));
+        QVERIFY(F.Ins->Rows(rAddress)->Expanded);
+        Drag(F.Ins.get(), F.RowPoint(rName, 20));
+        QCOMPARE(F.Ins->SelectedRow(), int(rAddress));
+        QTest::mouseRelease(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(rName, 20));
+        QCOMPARE(F.Ins->RowCount(), 15);
         F.ClickRow(rAddress, Level0 * 10 + 11);
-        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
+        QVERIFY(!F.Ins->Rows(rAddress)->Expanded);
         F.ClickRow(rAddress, Level0 * 10 + 12);
-        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
+        QVERIFY(!F.Ins->Rows(rAddress)->Expanded);
         // A child at level 1 has its box 10 pixels further right.
         F.ClickRow(rAddress, 5);
         F.ClickRow(rAddress + 2, 5);  // Geo's box is at 10..21: 5 misses it
-        QVERIFY(!F.Ins->FRows->Rows(rAddress + 2)->Expanded);
-        QCOMPARE(F.Ins->FRow, rAddress + 2);
+        QVERIFY(!F.Ins->Rows(rAddress + 2)->Expanded);
+        QCOMPARE(F.Ins->SelectedRow(), rAddress + 2);
         F.ClickRow(rAddress + 2, 15);
-        QVERIFY(F.Ins->FRows->Rows(rAddress + 2)->Expanded);
+        QVERIFY(F.Ins->Rows(rAddress + 2)->Expanded);
 
         // Without new buttons the box place only selects; a double click expands.
         F.Ins->SetNewButtons(false);
         F.ClickRow(rContact + 4, 5);
-        QCOMPARE(F.Caption(F.Ins->FRow), QString("Contact"));
-        QVERIFY(!F.Ins->FRows->Rows(F.Ins->FRow)->Expanded);
-        QTest::mouseDClick(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(F.Ins->FRow, 5));
-        QVERIFY(F.Ins->FRows->Rows(F.Ins->FRow)->Expanded);
+        QCOMPARE(F.Caption(F.Ins->SelectedRow()), QString("Contact"));
+        QVERIFY(!F.Ins->Rows(F.Ins->SelectedRow())->Expanded);
+        QTest::mouseDClick(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(F.Ins->SelectedRow(), 5));
+        QVERIFY(F.Ins->Rows(F.Ins->SelectedRow())->Expanded);
     }
 
     void splitDragMovesMiddle()
     {
         ScopeFixture F;
         const int M = F.Ins->Middle();
+        // A press next to the split starts the drag: moves carry the split along.
         QTest::mousePress(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(rName, M + 1));
-        QVERIFY(F.Ins->FSplitDrag);
-        QMouseEvent Move(QEvent::MouseMove, QPointF(M + 41, 5), F.Ins->viewport()->mapToGlobal(QPointF(M + 41, 5)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(F.Ins->viewport(), &Move);
+        Drag(F.Ins.get(), QPoint(M + 41, 5));
         QCOMPARE(F.Ins->Middle(), M + 41);
         QCOMPARE(F.Edit()->x(), M + 42);  // the edit follows the split
         QTest::mouseRelease(F.Ins->viewport(), Qt::LeftButton, {}, QPoint(M + 41, 5));
-        QVERIFY(!F.Ins->FSplitDrag);
+        // The release ends the drag.
+        Drag(F.Ins.get(), QPoint(M + 81, 5));
+        QCOMPARE(F.Ins->Middle(), M + 41);
     }
 
     void expansionErrorKeepsRowsListedBefore()
@@ -334,16 +345,14 @@ private slots:
         };
         ScopeFixture F;
         TMessageRecorder Boxes;
-        F.Ins->FInsertLevel = 0;
-        F.Ins->FInsertIndex = F.Ins->FRowCount;
-        TNodescope::AddRow(F.Ins.get(), new Failing);
-        F.Ins->FRowCount = F.Ins->FRows->Count();
+        TNodescopeTestAccess::AppendRow(*F.Ins, new Failing);
+        QCOMPARE(F.Ins->RowCount(), rNote + 2);
         F.Select(rNote + 1);
         QTest::keyClick(F.Ins.get(), Qt::Key_Right, Qt::ControlModifier);
-        QVERIFY(F.Ins->FRows->Rows(rNote + 1)->Expanded);
-        QCOMPARE(F.Ins->FRowCount, rNote + 3);
+        QVERIFY(F.Ins->Rows(rNote + 1)->Expanded);
+        QCOMPARE(F.Ins->RowCount(), rNote + 3);
         QCOMPARE(F.Caption(rNote + 2), QString("Listed"));
-        QCOMPARE(F.Ins->FRows->Rows(rNote + 2)->Level, 1);
+        QCOMPARE(F.Ins->Rows(rNote + 2)->Level, 1);
         QVERIFY(Boxes.Requests.empty());
     }
 
@@ -360,12 +369,12 @@ private slots:
         F.Select(rVip);
         QVERIFY(!F.Edit()->FCheckBox->isEnabled());
         QTest::keyClick(F.Ins.get(), Qt::Key_Down);
-        QCOMPARE(F.Ins->FRow, int(rSince));
+        QCOMPARE(F.Ins->SelectedRow(), int(rSince));
         // A double click is a press (which selects) followed by Qt's double-click event.
         F.ClickRow(rAddress, 40);
-        QVERIFY(!F.Ins->FRows->Rows(rAddress)->Expanded);
+        QVERIFY(!F.Ins->Rows(rAddress)->Expanded);
         QTest::mouseDClick(F.Ins->viewport(), Qt::LeftButton, {}, F.RowPoint(rAddress, 40));
-        QVERIFY(F.Ins->FRows->Rows(rAddress)->Expanded);
+        QVERIFY(F.Ins->Rows(rAddress)->Expanded);
         F.Ins->SetReadOnly(false);
         QVERIFY(F.Edit()->isEnabled());
         QVERIFY(Boxes.Requests.empty());
@@ -380,6 +389,19 @@ private slots:
         TNodescope Hidden;
         Hidden.SetFocus();  // hidden: nothing happens
         QVERIFY(!Hidden.hasFocus());
+    }
+
+    void emptyClockFallsBackToTheMonotonicOne()
+    {
+        ScopeFixture F;
+        QCOMPARE(F.Ins->TickCount(), F.Now);
+        F.Ins->SetTickCount(nullptr);
+        const uint64_t First = F.Ins->TickCount();
+        QVERIFY(First != 0 && First != F.Now);  // 0 is the unset click time
+        QVERIFY(F.Ins->TickCount() >= First);
+        // A click still stamps its time through the clock.
+        F.ClickRow(rCount, F.Ins->Middle() - 5);
+        QVERIFY(F.Edit()->FClickTime >= First);
     }
 };
 

@@ -70,9 +70,9 @@ struct ScopeFixture {
         Empty.reset(new TXMLDictionary());
         Ins = std::make_unique<TNodescope>();
         Ins->setObjectName("Props");
-        Ins->TickCount = [this] { return Now; };
+        Ins->SetTickCount([this] { return Now; });
         Ins->OnGetDictionary = [this](TNodescope*, const std::string&, TXMLDictionary*& D) { D = Empty.get(); };
-        Ins->SchemaNode = Schema->FindChildByAttribute("name", RootName);
+        Ins->SetSchemaNode(Schema->FindChildByAttribute("name", RootName));
         Ins->SetNode(Object.get());
         Ins->resize(320, 240);
         Ins->show();
@@ -87,7 +87,7 @@ struct ScopeFixture {
             Ins->close();
     }
 
-    int H() const { return Ins->FRowHeight; }
+    int H() const { return Ins->RowHeight(); }
     int Frame() const { return Ins->height() - Ins->viewport()->height(); }
 
     // Makes the client area exactly Rows rows high.
@@ -97,16 +97,16 @@ struct ScopeFixture {
         QCoreApplication::processEvents();
     }
 
-    QPoint RowPoint(int Row, int X) const { return QPoint(X, (Row - Ins->FTopRow) * H() + H() / 2); }
+    QPoint RowPoint(int Row, int X) const { return QPoint(X, (Row - Ins->TopRow()) * H() + H() / 2); }
 
     void ClickRow(int Row, int X, Qt::KeyboardModifiers Mods = {})
     {
         QTest::mouseClick(Ins->viewport(), Qt::LeftButton, Mods, RowPoint(Row, X));
     }
 
-    TZInplaceEdit* Edit() const { return Ins->FInplaceEdit; }
+    TZInplaceEdit* Edit() const { return Ins->InplaceEdit(); }
     QString Text(int Child) const { return QString::fromStdString(Object->Child(Child)->GetText()); }
-    QString Caption(int Row) const { return QString::fromStdString(Ins->FRows->Rows(Row)->Editor->GetName()); }
+    QString Caption(int Row) const { return QString::fromStdString(Ins->Rows(Row)->Editor->GetName()); }
 
     void Select(int Row)
     {

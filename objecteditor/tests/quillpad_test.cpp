@@ -41,8 +41,8 @@ void Write(const QString& File, const QByteArray& Bytes)
 
 int RowNamed(TNodescope* Ins, const std::string& Name)
 {
-    for (int I = 0; I < Ins->FRowCount; ++I)
-        if (Ins->FRows->Rows(I)->Editor->GetName() == Name)
+    for (int I = 0; I < Ins->RowCount(); ++I)
+        if (Ins->Rows(I)->Editor->GetName() == Name)
             return I;
     return -1;
 }
@@ -123,8 +123,8 @@ private slots:
         {
             Run R;
             QCOMPARE(QString::fromStdString(R.Ins()->Node()->Name), QString("LegalCustomer"));
-            QVERIFY(R.Ins()->FRowCount >= 10);
-            QCOMPARE(R.Ins()->FRow, 0);
+            QVERIFY(R.Ins()->RowCount() >= 10);
+            QCOMPARE(R.Ins()->SelectedRow(), 0);
             QVERIFY(!QFile::exists(Object()));  // nothing is written before the end
         }
         const QString Text = Read(Object());
@@ -145,7 +145,7 @@ private slots:
             const int Row = RowNamed(R.Ins(), "Company name");
             QVERIFY(Row >= 0);
             R.Ins()->SelectRow(Row);
-            TZInplaceEdit* Edit = R.Ins()->FInplaceEdit;
+            TZInplaceEdit* Edit = R.Ins()->InplaceEdit();
             Edit->setFocus();
             Edit->selectAll();
             QTest::keyClicks(Edit, "Brightwater AG");
@@ -237,7 +237,7 @@ private slots:
             bool Shown = true;
             {
                 Run R;
-                Shown = R.Ins()->Node() != nullptr || R.Ins()->FRowCount != 0;
+                Shown = R.Ins()->Node() != nullptr || R.Ins()->RowCount() != 0;
             }
             QCOMPARE(Bytes(Object()), Mine);
             QCOMPARE(Bytes(Object() + ".bak"), Backup);
@@ -291,7 +291,7 @@ private slots:
                 Run R;
                 const int Row = RowNamed(R.Ins(), "Company name");
                 R.Ins()->SelectRow(Row);
-                TZInplaceEdit* Edit = R.Ins()->FInplaceEdit;
+                TZInplaceEdit* Edit = R.Ins()->InplaceEdit();
                 Edit->setFocus();
                 Edit->selectAll();
                 QTest::keyClicks(Edit, "Saved in place");
@@ -358,7 +358,7 @@ private slots:
         Write(Object(), "<LegalCustomer><Name>Kept</Name></LegalCustomer>");
         {
             Run R;
-            QCOMPARE(R.Ins()->FRowCount, 0);
+            QCOMPARE(R.Ins()->RowCount(), 0);
             QVERIFY(R.Ins()->Node() == nullptr);
         }
         QCOMPARE(int(Boxes.Requests.size()), 1);
@@ -371,7 +371,7 @@ private slots:
               "<xsd:schema><xsd:element name=\"legalcustomer\"/></xsd:schema>");
         {
             Run R;
-            QCOMPARE(R.Ins()->FRowCount, 0);
+            QCOMPARE(R.Ins()->RowCount(), 0);
         }
         QCOMPARE(int(Boxes.Requests.size()), 2);
         QVERIFY(Boxes.Requests[1].Text.contains("LegalCustomer"));

@@ -24,8 +24,8 @@ void Shoot(QWidget* Window, const QString& File)
 
 int RowNamed(TNodescope* Ins, const std::string& Name)
 {
-    for (int I = 0; I < Ins->FRowCount; ++I)
-        if (Ins->FRows->Rows(I)->Editor->GetName() == Name)
+    for (int I = 0; I < Ins->RowCount(); ++I)
+        if (Ins->Rows(I)->Editor->GetName() == Name)
             return I;
     return -1;
 }
@@ -54,9 +54,9 @@ int main(int argc, char** argv)
     Shoot(Form, Out + "/quillpad_selected.png");
 
     Ins->SelectRow(RowNamed(Ins, "Legal form"));
-    QTest::keyClick(Ins->FInplaceEdit, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(Ins->InplaceEdit(), Qt::Key_Down, Qt::AltModifier);
     Shoot(Form, Out + "/quillpad_dropdown.png");
-    QTest::keyClick(Ins->FInplaceEdit->FButton, Qt::Key_Escape);
+    QTest::keyClick(Ins->InplaceEdit()->FButton, Qt::Key_Escape);
 
     Ins->SelectRow(RowNamed(Ins, "Tax exempt"));
     Shoot(Form, Out + "/quillpad_checkbox.png");
