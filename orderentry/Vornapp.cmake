@@ -35,14 +35,14 @@ add_dependencies(Vornapp vornapp_help)
 add_executable(vornapp_drawimages EXCLUDE_FROM_ALL images/drawimages.cpp)
 target_link_libraries(vornapp_drawimages PRIVATE Qt6::Gui)
 
-quorvale_test(main_form_test tests/main_form_test.cpp tests/main_fixture.cpp tests/main_fixture.h
-  LIBS vornapp_forms orderdata testsupport Qt6::Network)
+quorvale_test(main_form_test tests/main_form_test.cpp tests/main_fixture.h
+  LIBS vornapp_forms testsupport Qt6::Network)
 target_compile_definitions(main_form_test PRIVATE
   VORNAPP_HELP_FILE="${CMAKE_CURRENT_SOURCE_DIR}/help/VORNAPP.html")
-quorvale_test(main_storage_fb_test tests/main_storage_fb_test.cpp tests/main_fixture.cpp tests/main_fixture.h
-  LIBS vornapp_forms orderdata testsupport LABELS firebird)
-quorvale_test(startup_test tests/startup_test.cpp tests/main_fixture.cpp tests/main_fixture.h
-  LIBS vornapp_forms orderdata)
+quorvale_test(main_storage_fb_test tests/main_storage_fb_test.cpp tests/main_fixture.h
+  LIBS vornapp_forms testsupport LABELS firebird)
+quorvale_test(startup_test tests/startup_test.cpp tests/main_fixture.h
+  LIBS vornapp_forms testsupport)
 # The program itself is started, to end it by a signal.
 target_compile_definitions(startup_test PRIVATE VORNAPP_PROGRAM="$<TARGET_FILE:Vornapp>")
 add_dependencies(startup_test Vornapp)

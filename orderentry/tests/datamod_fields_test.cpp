@@ -385,7 +385,7 @@ QStringList Names(const TDataSet* ds)
 class DataModFieldsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<DataModStore> store;
+    std::unique_ptr<TScratchStore> store;
     std::unique_ptr<TVornData> vd;
 
     TDataSet* DataSet(const QString& name) const
@@ -397,7 +397,11 @@ class DataModFieldsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { store = std::make_unique<DataModStore>(false); }
+    void initTestCase()
+    {
+        store = std::make_unique<TScratchStore>(false);
+        LayOrderData(*store);
+    }
     void cleanupTestCase() { store.reset(); }
     void init() { vd = std::make_unique<TVornData>(); }
     void cleanup() { vd.reset(); }

@@ -15,42 +15,14 @@
 // "hold" opens the table exclusively, prints "HELD", and lets go when its input ends.
 #include "orderentry/DataMod.h"
 #include "platform/widgets/messages.h"
-#include "platform/data/table.h"
+#include "testsupport/holdtable.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <cstdio>
-#include <iostream>
 #include <memory>
-#include <string>
-
-namespace {
-
-int Hold(const QString& table)
-{
-    TDatabase db;
-    db.DatabaseName = "HOLDER";
-    db.AliasName = "DBDEMOS";
-    // As the data module logs in: a login in the alias wins over this one.
-    db.Params = QStringList{"USER NAME=sysdba", "PASSWORD=keelboard"};
-    db.Open();
-    TTable t;
-    t.SetDatabase(&db);
-    t.TableName = table;
-    t.Exclusive = true;
-    t.Open();
-    std::printf("HELD\n");
-    std::fflush(stdout);
-    std::string line;
-    while (std::getline(std::cin, line)) {
-    }
-    t.Close();
-    return 0;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -58,7 +30,8 @@ int main(int argc, char** argv)
     if (argc >= 4 && QString(argv[1]) == "hold") {
         qputenv("VORN_ENGINE_CONFIG", argv[2]);
         try {
-            return Hold(argv[3]);
+            HoldTable("DBDEMOS", argv[3]);
+            return 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "holding failed: %s\n", e.what());
             return 1;

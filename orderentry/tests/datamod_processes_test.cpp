@@ -1,5 +1,5 @@
 // Several programs entering orders on one database at the same moment, on local data
-// or (built with DATAMOD_TEST_FIREBIRD) on the Firebird server: numbers are taken
+// or (built with QUORVALE_TEST_FIREBIRD) on the Firebird server: numbers are taken
 // one program at a time through the exclusive NEXTORD, so no number is handed out
 // twice, none is lost, and a program that finds NEXTORD held is told at once; a save
 // never writes over what another program saved since it read (no quantity on order is
@@ -13,12 +13,6 @@
 #include <memory>
 #include <vector>
 
-#ifdef DATAMOD_TEST_FIREBIRD
-constexpr bool kFirebird = true;
-#else
-constexpr bool kFirebird = false;
-#endif
-
 class DataModProcessesTest : public QObject {
     Q_OBJECT
 
@@ -28,7 +22,8 @@ private slots:
         if (kFirebird)
             REQUIRE_TEST_SERVER();
         constexpr int programs = 4, perProgram = 50;
-        DataModStore store(kFirebird, 5);
+        TScratchStore store(kFirebird);
+        LayOrderData(store, 5);
         const double before = store.Number("SELECT NewKey FROM NEXTORD");
         const double ordersBefore = store.Number("SELECT COUNT(*) FROM ORDERS");
         // Each program orders its own part, so every part's OnOrder is one program's sum.
@@ -109,7 +104,8 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        DataModStore store(kFirebird, 5);
+        TScratchStore store(kFirebird);
+        LayOrderData(store, 5);
         const QString part = QString::number(kPartA, 'f', 0);
         auto onOrder = [&] { return store.Number("SELECT OnOrder FROM PARTS WHERE PartNo = ?", {kPartA}); };
         auto stored = [&](const char* table, double orderNo) {
@@ -166,7 +162,8 @@ private slots:
         if (kFirebird)
             REQUIRE_TEST_SERVER();
         constexpr int programs = 4, perProgram = 15;
-        DataModStore store(kFirebird, 5);
+        TScratchStore store(kFirebird);
+        LayOrderData(store, 5);
         const QString part = QString::number(kPartA, 'f', 0);
         const double before = store.Number("SELECT OnOrder FROM PARTS WHERE PartNo = ?", {kPartA});
         const double firstNo = store.Number("SELECT NewKey FROM NEXTORD");
@@ -206,7 +203,8 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        DataModStore store(kFirebird, 5);
+        TScratchStore store(kFirebird);
+        LayOrderData(store, 5);
         TVornData vd;
         for (const QString table : {"NEXTORD", "NEXTCUST"}) {
             QProcess holder;

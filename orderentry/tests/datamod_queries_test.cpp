@@ -1,5 +1,5 @@
 // The data module's date-range queries on data built by the order-database builder,
-// on local data or (built with DATAMOD_TEST_FIREBIRD) on the Firebird server: a range
+// on local data or (built with QUORVALE_TEST_FIREBIRD) on the Firebird server: a range
 // whose first and last days hold records lists those records, because the builder and
 // the engine store dates in one form. The expected rows are worked out here from the
 // stored rows.
@@ -8,18 +8,11 @@
 #include <algorithm>
 #include <memory>
 
-#ifdef DATAMOD_TEST_FIREBIRD
-constexpr bool kFirebird = true;
-#else
-constexpr bool kFirebird = false;
-#endif
-
 class DataModQueriesTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<DataModStore> store;
+    std::unique_ptr<TScratchStore> store;
     std::unique_ptr<TVornData> vd;
-    std::string savedAppFolder;
 
     // Number and date of every stored row of the table, as the builder wrote them.
     QVector<QPair<double, TDateTime>> Dated(const QString& numberColumn, const QString& dateColumn,
@@ -46,16 +39,14 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        savedAppFolder = AppFolder;
-        store = std::make_unique<DataModStore>(kFirebird, 300);
-        AppFolder = store->AppDir.toStdString();
+        store = std::make_unique<TScratchStore>(kFirebird);
+        LayOrderData(*store, 300);
         vd = std::make_unique<TVornData>();
     }
     void cleanup()
     {
         vd.reset();
         store.reset();
-        AppFolder = savedAppFolder;
     }
 
     void theOrderHistoryListsTheOrdersOfItsFirstAndLastDay()

@@ -11,9 +11,8 @@
 class DataModStorageTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<DataModStore> store;
+    std::unique_ptr<TScratchStore> store;
     std::unique_ptr<TVornData> vd;
-    std::string savedAppFolder;
 
     QList<TDataSet*> AllDataSets() const
     {
@@ -44,16 +43,14 @@ class DataModStorageTest : public QObject {
 private slots:
     void init()
     {
-        savedAppFolder = AppFolder;
-        store = std::make_unique<DataModStore>(false);
-        AppFolder = store->AppDir.toStdString();
+        store = std::make_unique<TScratchStore>(false);
+        LayOrderData(*store);
         vd = std::make_unique<TVornData>();
     }
     void cleanup()
     {
         vd.reset();
         store.reset();
-        AppFolder = savedAppFolder;
     }
 
     void creationConnectsAndOpensTheStartingDataSets()
@@ -97,7 +94,7 @@ private slots:
         QCOMPARE(vd->DataFolder(), QDir::toNativeSeparators("/A/DATA/"));
         AppFolder = "/A/B/C";
         QCOMPARE(vd->DataFolder(), QDir::toNativeSeparators("/A/DATA/"));
-        AppFolder = store->AppDir.toStdString();
+        store->PlaceProgram();
         QCOMPARE(QDir(vd->DataFolder()).canonicalPath(), QDir(store->DataFolder).canonicalPath());
         QVERIFY(vd->DataFolder().endsWith(QDir::separator()));
     }
@@ -203,12 +200,12 @@ private slots:
     void localDataWithoutTheAliasUsesTheDataFolderForThisRunOnly()
     {
         store->WriteConfig("; nothing defined\n");
-        AppFolder = (store->Root + "/elsewhere/x/y/").toStdString();
+        store->PlaceProgram(false);
         ExpectError([&] { vd->OpenLocalData(); }, "Cannot locate Paradox data files");
         QVERIFY(!Session.IsAlias("DBDEMOS"));
         QVERIFY(vd->Database->Connected());
         QVERIFY(vd->Orders->Active());
-        AppFolder = store->AppDir.toStdString();
+        store->PlaceProgram();
         vd->OpenLocalData();
         QVERIFY(Session.IsAlias("DBDEMOS"));
         QCOMPARE(ParamValue(Session.GetAliasParams("DBDEMOS"), "PATH"), vd->DataFolder());

@@ -1,37 +1,46 @@
-// A sandbox for the main window's tests: sample data in a temporary folder laid out
-// as the program expects it (the data folder two levels above the executable's), an
-// engine configuration of its own, and the settings folder in Qt's test location.
+// What the main window's tests share: the sample data in a scratch store
+// (testsupport/scratchstore.h), the program placed beside it, and the report writer's
+// connection file in the store's settings folder.
 #pragma once
 
-#include <QString>
-#include <QTemporaryDir>
+#include "orderentry/Main.h"
+#include "testsupport/scratchstore.h"
 
-class TMainSandbox {
-public:
-    // Builds the sample data once; aliases are written by the cases that need them.
-    TMainSandbox();
-    ~TMainSandbox();
+#include <QDate>
+#include <QFile>
 
-    bool Valid() const { return FDir.isValid() && FBuilt; }
-    QString Root() const { return FDir.path(); }
-    // The folder holding ORDERS.DB, with a trailing separator.
-    QString DataFolder() const;
+#include <memory>
 
-    // Writes the engine configuration file (INI text) and makes the engine read it again.
-    void SetEngineConfig(const QString& Text);
-    // The configuration with "DBDEMOS" on the sample data, plus Extra.
-    QString LocalAlias(const QString& Extra = QString()) const;
+// Twenty orders up to a fixed day, local; on the server ten more in DATA/DEZAZAV.GDB.
+inline std::unique_ptr<TScratchStore> MainSampleStore(bool server = false)
+{
+    auto store = std::make_unique<TScratchStore>(server);
+    vorndata::BuildOptions options;
+    options.orders = 20;
+    options.today = QDate(2024, 5, 17);
+    vorndata::BuildLocal(store->DataFolder, options);
+    if (server) {
+        options.orders = 10;
+        store->Build(options);
+    }
+    return store;
+}
 
-    // Places the program where its data folder is the sample data, or a folder that
-    // does not exist.
-    void PlaceProgram(bool BesideData);
+// The configuration with "DBDEMOS" on the local sample data, plus Extra.
+inline QString LocalAlias(const TScratchStore& store, const QString& Extra = QString())
+{
+    return "[DBDEMOS]\nDRIVER=PARADOX\nPATH=" + store.DataFolder + "\n\n" + Extra;
+}
 
-    // Removes the report writer's connection file of earlier cases.
-    void ForgetReportConnection();
-    static QString ReadReportConnection();
+inline void ForgetReportConnection()
+{
+    QFile::remove(TMainForm::ReportConnectionFileName());
+}
 
-private:
-    QTemporaryDir FDir;
-    bool FBuilt = false;
-    std::string FSavedAppFolder;
-};
+inline QString ReadReportConnection()
+{
+    QFile file(TMainForm::ReportConnectionFileName());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}

@@ -77,7 +77,7 @@ quint16 SilentPort()
 class MainFormTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TMainSandbox> FBox;
+    std::unique_ptr<TScratchStore> FBox;
 
     void ShowMain()
     {
@@ -89,16 +89,19 @@ class MainFormTest : public QObject {
 private slots:
     void initTestCase()
     {
-        FBox = std::make_unique<TMainSandbox>();
-        QVERIFY2(FBox->Valid(), "the sample data could not be built");
+        try {
+            FBox = MainSampleStore();
+        } catch (const std::exception& e) {
+            QFAIL(qPrintable(QString("the sample data could not be built: ") + e.what()));
+        }
         Application->Title = Title;
     }
 
     void init()
     {
-        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->WriteConfig(LocalAlias(*FBox));
         FBox->PlaceProgram(true);
-        FBox->ForgetReportConnection();
+        ForgetReportConnection();
         CreateApplicationObjects();
         QVERIFY(MainForm);
     }
@@ -232,7 +235,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, names);
         FreeApplicationObjects();
-        FBox->ForgetReportConnection();
+        ForgetReportConnection();
         if (!before.isNull()) {
             QFile file(TMainForm::ReportConnectionFileName());
             QDir().mkpath(QFileInfo(file).absolutePath());
@@ -245,11 +248,11 @@ private slots:
         // QSettings reads a comma list as a list; joined back it is the text written.
         QCOMPARE(ini.value("ConnectNamesSection/ConnectNames").toStringList().join(','), names);
         QCOMPARE(ini.value("VORNAPP/Type").toString(), QString("61"));
-        QCOMPARE(ini.value("VORNAPP/DataFilePath").toString(), FBox->DataFolder());
+        QCOMPARE(ini.value("VORNAPP/DataFilePath").toString(), FBox->DataFolder);
         QCOMPARE(ini.value("VORNAPP/Server").toString(), QString("PARADOX"));
         QVERIFY(!ini.contains("DEZAZAV/Type"));
 
-        const QString text = TMainSandbox::ReadReportConnection();
+        const QString text = ReadReportConnection();
         QVERIFY2(text.contains("ConnectNames=" + names + "\n"), qPrintable(text));
         QCOMPARE(text.count("[VORNAPP]"), 1);
         QCOMPARE(text.count("Type="), 1);
@@ -262,7 +265,7 @@ private slots:
         // The file only serves the external report writer: the main window is made all
         // the same, and the failure is shown at once outside the program's start.
         FreeApplicationObjects();
-        FBox->ForgetReportConnection();
+        ForgetReportConnection();
         QVERIFY(QDir().mkpath(TMainForm::ReportConnectionFileName()));
         TMessageRecorder messages({}, mrOk);
 
@@ -283,7 +286,7 @@ private slots:
     {
         // Names and values are 8-bit text: bytes that are not UTF-8 stay as they were.
         FreeApplicationObjects();
-        FBox->ForgetReportConnection();
+        ForgetReportConnection();
         QFile file(TMainForm::ReportConnectionFileName());
         QDir().mkpath(QFileInfo(file).absolutePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -295,7 +298,7 @@ private slots:
         const QByteArray bytes = file.readAll();
         QVERIFY2(bytes.startsWith("[Other]\nOwner=Andr\xe9\n"), bytes.constData());
         QVERIFY2(bytes.contains("\nConnectNames=Caf\xe9,Voil\xc3\xa0,VORNAPP\n"), bytes.constData());
-        QVERIFY2(bytes.contains("\nDataFilePath=" + FBox->DataFolder().toLocal8Bit() + "\n"), bytes.constData());
+        QVERIFY2(bytes.contains("\nDataFilePath=" + FBox->DataFolder.toLocal8Bit() + "\n"), bytes.constData());
         file.close();
 
         // A value is written in the program's 8-bit encoding, and read back whole.
@@ -334,11 +337,11 @@ private slots:
 
         // A file that cannot be read is left alone: written from nothing, it would lose
         // every other connection it lists.
-        const QByteArray root = FBox->Root().toLocal8Bit(), folder = QFileInfo(fileName).absolutePath().toLocal8Bit();
-        const QFile::Permissions rootPermissions = QFile::permissions(FBox->Root());
+        const QByteArray root = FBox->Root.toLocal8Bit(), folder = QFileInfo(fileName).absolutePath().toLocal8Bit();
+        const QFile::Permissions rootPermissions = QFile::permissions(FBox->Root);
         const QFile::Permissions folderPermissions = QFile::permissions(QFileInfo(fileName).absolutePath());
         const auto restore = qScopeGuard([&] {
-            QFile::setPermissions(FBox->Root(), rootPermissions);
+            QFile::setPermissions(FBox->Root, rootPermissions);
             QFile::setPermissions(QFileInfo(fileName).absolutePath(), folderPermissions);
             QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner);
         });
@@ -349,7 +352,7 @@ private slots:
             if (!user.Ok())
                 QSKIP("no other user to act as");
             try {
-                MainForm->WriteReportConnection(FBox->DataFolder());
+                MainForm->WriteReportConnection(FBox->DataFolder);
                 QFAIL("rewrote a connection file it could not read");
             } catch (const EFOpenError& e) {
                 QCOMPARE(QString::fromStdString(e.Message), "Unable to read " + shown);
@@ -413,7 +416,7 @@ private slots:
 
     void missingLocalDataIsReported()
     {
-        FBox->SetEngineConfig(QString());
+        FBox->WriteConfig(QString());
         FBox->PlaceProgram(false);
         TMessageRecorder messages;
 
@@ -429,7 +432,7 @@ private slots:
 
     void missingRemoteDataIsReported()
     {
-        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->WriteConfig(LocalAlias(*FBox));
         FBox->PlaceProgram(true);
         MainForm->ViewLocal->trigger();
         QCOMPARE(MainForm->windowTitle(), Title + " (Paradox Data)");
@@ -475,14 +478,14 @@ private slots:
         };
         ShowMain();
 
-        FBox->SetEngineConfig(FBox->LocalAlias(remoteAlias(silent)));
+        FBox->WriteConfig(LocalAlias(*FBox, remoteAlias(silent)));
         for (int opening = 0; opening < 2; ++opening) {
             MainForm->ViewMenu->popup(MainForm->mapToGlobal(QPoint(0, 0)));
             QVERIFY(!MainForm->ViewRemote->isEnabled());
             MainForm->ViewMenu->close();
         }
 
-        FBox->SetEngineConfig(FBox->LocalAlias(remoteAlias(server.serverPort())));
+        FBox->WriteConfig(LocalAlias(*FBox, remoteAlias(server.serverPort())));
         MainForm->ViewMenu->popup(MainForm->mapToGlobal(QPoint(0, 0)));
         QVERIFY(MainForm->ViewRemote->isEnabled());
         MainForm->ViewMenu->close();

@@ -5,62 +5,43 @@
 #include "orderentry/Startup.h"
 #include "orderentry/tests/main_fixture.h"
 
-#include "platform/data/alias.h"
 #include "platform/widgets/application.h"
-#include "tools/orderdata/builder.h"
-#include "platform/data/fbclient.h"
 #include "platform/widgets/messages.h"
 #include "testsupport/testserver.h"
 
 #include <QTest>
 
 #include <memory>
-#include <unistd.h>
 
 class MainStorageFbTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TMainSandbox> FBox;
-    vorndata::ServerLogin FLogin;
+    // Local sample data and the server database side by side in one data folder.
+    std::unique_ptr<TScratchStore> FBox;
     QString FRemoteAlias;
 
 private slots:
     void initTestCase()
     {
         REQUIRE_TEST_SERVER();
-        FBox = std::make_unique<TMainSandbox>();
-        QVERIFY2(FBox->Valid(), "the sample data could not be built");
-        FLogin.serverName = TestServerDatabase(QString("vornapp-main-test-%1.fdb").arg(getpid()));
-        FLogin.user = TestServerUser();
-        FLogin.password = TestServerPassword();
-        vorndata::BuildOptions options;
-        options.orders = 10;
-        options.today = QDate(2024, 5, 17);
         try {
-            vorndata::BuildServer(FLogin, options);
+            FBox = MainSampleStore(true);
         } catch (const std::exception& e) {
-            QFAIL(e.what());
+            QFAIL(qPrintable(QString("the sample data could not be built: ") + e.what()));
         }
-        FRemoteAlias = QString("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=%1\n").arg(FLogin.serverName) + TestServerLogin();
+        FRemoteAlias = FBox->AliasLines("DEZAZAV");
         Application->Title = "Quorvale Order Entry";
     }
 
     void cleanupTestCase()
     {
         FreeApplicationObjects();
-        if (!FLogin.serverName.isEmpty()) {
-            try {
-                vorndata::DropServerDatabase(FLogin);
-            } catch (const std::exception& e) {
-                qWarning("%s", e.what());
-            }
-        }
         FBox.reset();
     }
 
     void init()
     {
-        FBox->SetEngineConfig(FBox->LocalAlias(FRemoteAlias));
+        FBox->WriteConfig(LocalAlias(*FBox, FRemoteAlias));
         CreateApplicationObjects();
     }
 
@@ -96,7 +77,7 @@ private slots:
     {
         MainForm->ViewRemote->trigger();
         QCOMPARE(MainForm->windowTitle(), QString("Quorvale Order Entry (Local Interbase)"));
-        FBox->SetEngineConfig(FRemoteAlias);
+        FBox->WriteConfig(FRemoteAlias);
         FBox->PlaceProgram(false);
         TMessageRecorder messages;
 

@@ -129,14 +129,17 @@ private:
 class StartupTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TMainSandbox> FBox;
+    std::unique_ptr<TScratchStore> FBox;
     TFormatSettings FSavedFormats;
 
 private slots:
     void initTestCase()
     {
-        FBox = std::make_unique<TMainSandbox>();
-        QVERIFY2(FBox->Valid(), "the sample data could not be built");
+        try {
+            FBox = MainSampleStore();
+        } catch (const std::exception& e) {
+            QFAIL(qPrintable(QString("the sample data could not be built: ") + e.what()));
+        }
     }
 
     void init() { FSavedFormats = FormatSettings; }
@@ -153,8 +156,8 @@ private slots:
 
     void startCreatesEverythingInOrder()
     {
-        FBox->SetEngineConfig(FBox->LocalAlias());
-        FBox->ForgetReportConnection();
+        FBox->WriteConfig(LocalAlias(*FBox));
+        ForgetReportConnection();
         QStringList steps;
         bool splashPaintedFirst = false;
         bool dataBeforeMain = false;
@@ -184,12 +187,12 @@ private slots:
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
         // The main window's creation registered the database it started with.
-        QVERIFY(TMainSandbox::ReadReportConnection().contains("DataFilePath=" + FBox->DataFolder()));
+        QVERIFY(ReadReportConnection().contains("DataFilePath=" + FBox->DataFolder));
     }
 
     void startWithoutItsDatabaseEndsBeforeAnyWindow()
     {
-        FBox->SetEngineConfig(QString());
+        FBox->WriteConfig(QString());
         QStringList steps;
         OnStartupStep = [&](const QString& step) { steps << step; };
         TMessageRecorder messages;
@@ -206,7 +209,7 @@ private slots:
 
     void startErrorIsShownAfterTheSplashHasGone()
     {
-        FBox->SetEngineConfig(QString());
+        FBox->WriteConfig(QString());
         bool splashAtError = true;
         TMessageResponderScope responder([&](const TMessageRequest&) {
             splashAtError = SplashShown() != nullptr;
@@ -219,8 +222,8 @@ private slots:
 
     void unwritableConnectionFileIsReportedAndTheStartGoesOn()
     {
-        FBox->SetEngineConfig(FBox->LocalAlias());
-        FBox->ForgetReportConnection();
+        FBox->WriteConfig(LocalAlias(*FBox));
+        ForgetReportConnection();
         // A folder in the file's place: nothing can be written there.
         QVERIFY(QDir().mkpath(TMainForm::ReportConnectionFileName()));
         QStringList steps;
@@ -252,8 +255,8 @@ private slots:
     {
         if (::geteuid() == 0)
             QSKIP("the superuser writes into read-only folders; the folder-in-the-file's-place case covers this");
-        FBox->SetEngineConfig(FBox->LocalAlias());
-        FBox->ForgetReportConnection();
+        FBox->WriteConfig(LocalAlias(*FBox));
+        ForgetReportConnection();
         const QString fileName = TMainForm::ReportConnectionFileName();
         const QString folder = QFileInfo(fileName).absolutePath();
         QVERIFY(QDir().mkpath(folder));
@@ -275,7 +278,7 @@ private slots:
         QVERIFY(started);
         QCOMPARE(messages.Requests.size(), size_t(1));
         QVERIFY2(messages.Requests[0].Text.startsWith("Unable to write to "), qPrintable(messages.Requests[0].Text));
-        QCOMPARE(TMainSandbox::ReadReportConnection(), QString("[ConnectNamesSection]\nConnectNames=A\n"));
+        QCOMPARE(ReadReportConnection(), QString("[ConnectNamesSection]\nConnectNames=A\n"));
         QVERIFY(MainForm);
     }
 
@@ -283,8 +286,8 @@ private slots:
     {
         if (::geteuid() == 0)
             QSKIP("the superuser writes into read-only folders");
-        FBox->SetEngineConfig(FBox->LocalAlias());
-        FBox->ForgetReportConnection();
+        FBox->WriteConfig(LocalAlias(*FBox));
+        ForgetReportConnection();
         const QString fileName = TMainForm::ReportConnectionFileName();
         const QString folder = QFileInfo(fileName).absolutePath();
         QVERIFY(QDir().mkpath(folder));
@@ -303,9 +306,9 @@ private slots:
         QFile::setPermissions(folder, writable);
         QVERIFY(started);
         QVERIFY(messages.Requests.empty());
-        QCOMPARE(TMainSandbox::ReadReportConnection(),
+        QCOMPARE(ReadReportConnection(),
                  "; kept\n[ConnectNamesSection]\nConnectNames=A,VORNAPP\n\n[VORNAPP]\nType=61\nDataFilePath=" +
-                     FBox->DataFolder() + "\nServer=PARADOX\n");
+                     FBox->DataFolder + "\nServer=PARADOX\n");
         QCOMPARE(files, QStringList({"RPTSMITH.CON"}));
     }
 
@@ -346,7 +349,7 @@ private slots:
     {
         QFETCH(QStringList, environment);
         QFETCH(QStringList, output);
-        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->WriteConfig(LocalAlias(*FBox));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"LC_ALL", "LC_TIME", "LC_NUMERIC", "LC_MONETARY", "LC_MESSAGES", "LANG", "LANGUAGE"})
             env.remove(QString::fromLatin1(name));
@@ -372,13 +375,13 @@ private slots:
     void sessionEndClosesTheMainWindow()
     {
         QFETCH(int, signal);
-        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->WriteConfig(LocalAlias(*FBox));
         // The scratch files of the connection go to a temporary folder of this case alone.
-        const QString temp = FBox->Root() + "/temp-" + QString::number(signal);
+        const QString temp = FBox->Root + "/temp-" + QString::number(signal);
         QVERIFY(QDir().mkpath(temp));
         const QByteArray savedTemp = qgetenv("TMPDIR");
         qputenv("TMPDIR", temp.toLocal8Bit());
-        const QStringList dataBefore = Entries(FBox->DataFolder());
+        const QStringList dataBefore = Entries(FBox->DataFolder);
 
         int asked = 0;
         OnStartupStep = [&](const QString& step) {
@@ -389,7 +392,7 @@ private slots:
         TSignalAtMainWindow sender(signal);
         sender.OnSending = [&] {
             scratchWhileRunning = Entries(temp);
-            for (const QString& name : Entries(FBox->DataFolder()))
+            for (const QString& name : Entries(FBox->DataFolder))
                 if (!dataBefore.contains(name))
                     scratchWhileRunning << name;
         };
@@ -408,7 +411,7 @@ private slots:
         // The connection had its scratch file, and closed it cleanly.
         QVERIFY(!scratchWhileRunning.isEmpty());
         QCOMPARE(Entries(temp), QStringList());
-        QCOMPARE(Entries(FBox->DataFolder()), dataBefore);
+        QCOMPARE(Entries(FBox->DataFolder), dataBefore);
         // The signals have their default action again.
         struct sigaction current {};
         ::sigaction(signal, nullptr, &current);
@@ -419,7 +422,7 @@ private slots:
     {
         // The close query refuses once, as a user keeping pending work would: the
         // program runs on until the next signal.
-        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->WriteConfig(LocalAlias(*FBox));
         int asked = 0;
         OnStartupStep = [&](const QString& step) {
             if (step == "SplashGone")
@@ -447,7 +450,7 @@ private slots:
     {
         // A signal while the windows are still being made: the start runs to its end
         // and the program ends then, everything freed, instead of running on.
-        FBox->SetEngineConfig(FBox->LocalAlias());
+        FBox->WriteConfig(LocalAlias(*FBox));
         OnStartupStep = [&](const QString& step) {
             if (step == "MainForm")
                 ::raise(SIGTERM);
@@ -476,14 +479,14 @@ private slots:
     void signalEndsTheProgramCleanly()
     {
         QFETCH(int, signal);
-        FBox->SetEngineConfig(FBox->LocalAlias());
-        FBox->ForgetReportConnection();
-        QTemporaryDir run(FBox->Root() + "/run-XXXXXX");
+        FBox->WriteConfig(LocalAlias(*FBox));
+        ForgetReportConnection();
+        QTemporaryDir run(FBox->Root + "/run-XXXXXX");
         QVERIFY(run.isValid());
         const QString temp = run.filePath("temp"), runtime = run.filePath("runtime");
         QVERIFY(QDir().mkpath(temp) && QDir().mkpath(runtime));
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QStringList dataBefore = Entries(FBox->DataFolder());
+        const QStringList dataBefore = Entries(FBox->DataFolder);
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -500,7 +503,7 @@ private slots:
                                  60000);
         QVERIFY2(program.state() == QProcess::Running, program.readAllStandardError().constData());
         QStringList scratch = Entries(temp);
-        for (const QString& name : Entries(FBox->DataFolder()))
+        for (const QString& name : Entries(FBox->DataFolder))
             if (!dataBefore.contains(name))
                 scratch << name;
         QVERIFY(!scratch.isEmpty());
@@ -512,7 +515,7 @@ private slots:
         QVERIFY2(program.exitStatus() == QProcess::NormalExit, qPrintable(errors));
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(Entries(temp), QStringList());
-        QCOMPARE(Entries(FBox->DataFolder()), dataBefore);
+        QCOMPARE(Entries(FBox->DataFolder), dataBefore);
     }
 
     void splashTextsFitTheirLabels()

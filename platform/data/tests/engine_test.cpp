@@ -4,10 +4,12 @@
 #include "platform/data/database.h"
 #include "platform/data/datasource.h"
 #include "platform/data/fbclient.h"
+#include "platform/data/localstore.h"
 #include "platform/core/formatsettings.h"
 #include "platform/data/query.h"
 #include "platform/data/table.h"
-#include "platform/data/tests/teststore.h"
+#include "platform/data/tests/smallorders.h"
+#include "testsupport/testserver.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -17,16 +19,10 @@
 
 #include <memory>
 
-#ifdef QUORVALE_TEST_FIREBIRD
-constexpr bool kFirebird = true;
-#else
-constexpr bool kFirebird = false;
-#endif
-
 class EngineTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestStore> store;
+    std::unique_ptr<TScratchStore> store;
     std::unique_ptr<TDatabase> db;
 
     TTable* NewTable(const QString& name, const QString& index = QString())
@@ -44,10 +40,10 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        store = std::make_unique<TestStore>(kFirebird);
-        store->CreateTables();
+        store = std::make_unique<TScratchStore>(kFirebird, "TESTDATA");
+        LaySmallOrders(*store);
         db = std::make_unique<TDatabase>();
-        store->Open(*db);
+        store->Open(*db, "TEST");
     }
     void cleanup()
     {
@@ -82,7 +78,7 @@ private slots:
 
     void connectionErrorsAreClear()
     {
-        Session.AddStandardAlias("NOFOLDER", store->Dir.filePath("missing"));
+        Session.AddStandardAlias("NOFOLDER", store->Root + "/missing");
         TDatabase d;
         d.AliasName = "NOFOLDER";
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, d.Open());
@@ -267,7 +263,7 @@ private slots:
         log.clear();
         t->Close();
         QCOMPARE(log, (QStringList{"BeforeClose", "AfterClose"}));
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 2000"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 2000"), 0.0);
     }
 
     void aVetoLeavesTheStateAsItWas()
@@ -294,7 +290,7 @@ private slots:
         QCOMPARE(t->FieldByName("Freight")->OldValue().toDouble(), 0.0);
         QCOMPARE(t->FieldByName("Freight")->NewValue().toDouble(), 12.5);
         t->Post();
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1003"), 12.5);
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 1003"), 12.5);
         QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1003.0);
         t->Append();
         t->FieldByName("OrderNo")->SetAsFloat(999);
@@ -307,11 +303,11 @@ private slots:
         if (!kFirebird) {
             // Local dates are ISO text that any SQLite tool reads, in the form the
             // order-database builder writes too.
-            auto rows = store->Read("SELECT SaleDate FROM ORDERS WHERE OrderNo = 999");
+            auto rows = store->Rows("SELECT SaleDate FROM ORDERS WHERE OrderNo = 999");
             QCOMPARE(rows.first().first().toString(), QString("2004-03-05 12:00:00"));
         }
         t->Delete();
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 5.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS"), 5.0);
         QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1001.0);
     }
 
@@ -367,7 +363,7 @@ private slots:
         QCOMPARE(changes, QStringList{"5"});
         QVERIFY_THROWS_EXCEPTION(EConvertError, emp->SetAsString("abc"));
         t->Post();
-        QCOMPARE(store->Scalar("SELECT EmpNo FROM ORDERS WHERE OrderNo = 3000"), 1.0);
+        QCOMPARE(store->Number("SELECT EmpNo FROM ORDERS WHERE OrderNo = 3000"), 1.0);
         // Outside edit nothing can be assigned.
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, freight->SetAsFloat(1));
     }
@@ -390,18 +386,18 @@ private slots:
             QCOMPARE(e.Message, std::string("Field 'Description' must have a value"));
         }
         QCOMPARE(t->State(), dsInsert);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900"), 0.0);
         // A blank is text.
         description->SetAsString(" ");
         QVERIFY(!description->IsNull());
         t->Post();
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900 AND Description = ' '"), 1.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900 AND Description = ' '"), 1.0);
         // Emptied, an optional text is stored as no value.
         description->Required = false;
         t->Edit();
         description->SetValue(QString(""));
         t->Post();
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900 AND Description IS NULL"), 1.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM PARTS WHERE PartNo = 900 AND Description IS NULL"), 1.0);
     }
 
     void displayTextsFollowFormats()
@@ -658,8 +654,8 @@ private slots:
         t->FieldByName("OrderNo")->SetAsFloat(2000);
         t->Post();
         QVERIFY(t->UpdatesPending());
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 5.0);
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1002"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS"), 5.0);
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 1002"), 0.0);
         QVector<double> seen;
         for (t->First(); !t->Eof(); t->Next())
             seen << t->FieldByName("OrderNo")->AsFloat();
@@ -678,10 +674,10 @@ private slots:
         QCOMPARE(t->RecordCount(), 6);
         t->ApplyUpdates();
         QVERIFY(!t->UpdatesPending());
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 6.0);
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1002"), 7.0);
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 2000"), 3.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 1004"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS"), 6.0);
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 1002"), 7.0);
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 2000"), 3.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 1004"), 0.0);
     }
 
     void cancelUpdatesDiscardsAndRereads()
@@ -724,8 +720,8 @@ private slots:
         items->Post();
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, db->ApplyUpdates({orders, items}));
         QVERIFY(!db->InTransaction());
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 0.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1005"), 0.0);
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1005"), 0.0);
         QVERIFY(orders->UpdatesPending());
         QVERIFY(items->UpdatesPending());
         // Dropping the bad line lets the same caches apply.
@@ -733,9 +729,9 @@ private slots:
         QCOMPARE(items->FieldByName("Qty")->IsNull(), true); // the cached insert, not the stored line
         items->Delete();
         db->ApplyUpdates({orders, items});
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 4.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1005"), 1.0);
-        QCOMPARE(store->Scalar("SELECT Qty FROM ITEMS WHERE OrderNo = 1001 AND ItemNo = 2"), 2.0);
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 4.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1005"), 1.0);
+        QCOMPARE(store->Number("SELECT Qty FROM ITEMS WHERE OrderNo = 1001 AND ItemNo = 2"), 2.0);
         QVERIFY(!orders->UpdatesPending() && !items->UpdatesPending());
     }
 
@@ -767,11 +763,11 @@ private slots:
         };
         QVERIFY_THROWS_EXCEPTION(EAbort, parts->ApplyUpdates());
         QCOMPARE(seen, QStringList{"Record changed by another user 0 101"});
-        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 0.0);
+        QCOMPARE(store->Number("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 0.0);
         QVERIFY(parts->UpdatesPending());
         parts->OnUpdateError = [](TDataSet*, EDatabaseError&, TUpdateKind, TUpdateAction& action) { action = uaSkip; };
         parts->ApplyUpdates();
-        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 6.0);
+        QCOMPARE(store->Number("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 6.0);
         QVERIFY(!parts->UpdatesPending()); // the skipped edit is discarded
     }
 
@@ -818,13 +814,13 @@ private slots:
         db->ApplyUpdates({parts, orders});
         QCOMPARE(seen, (QStringList{"Record changed by another user 0 101", "Record changed by another user 2 103",
                                     "Record changed by another user 2 1004", "Record changed by another user 0 1005"}));
-        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 101"), 5.0);
+        QCOMPARE(store->Number("SELECT OnOrder FROM PARTS WHERE PartNo = 101"), 5.0);
         // A column the edit did not change is the other program's to keep.
-        QCOMPARE(store->Scalar("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 2.0);
-        QCOMPARE(store->Read("SELECT Description FROM PARTS WHERE PartNo = 102").value(0).value(0).toString(),
+        QCOMPARE(store->Number("SELECT OnOrder FROM PARTS WHERE PartNo = 102"), 2.0);
+        QCOMPARE(store->Rows("SELECT Description FROM PARTS WHERE PartNo = 102").value(0).value(0).toString(),
                  QString("Renamed"));
-        QCOMPARE(store->Scalar("SELECT OnHand FROM PARTS WHERE PartNo = 103"), 11.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 1004"), 0.0);
+        QCOMPARE(store->Number("SELECT OnHand FROM PARTS WHERE PartNo = 103"), 11.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 1004"), 0.0);
     }
 
     void unchangedValuesCompareAsStoredWhateverTheirForm()
@@ -864,11 +860,11 @@ private slots:
         orders->Delete();
         orders->ApplyUpdates();
         QCOMPARE(errors, QStringList());
-        QCOMPARE(store->Scalar("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 1.0);
-        QCOMPARE(FromStorage(store->Read("SELECT ShipDate FROM ORDERS WHERE OrderNo = 1001").value(0).value(0), ftDateTime)
+        QCOMPARE(store->Number("SELECT Freight FROM ORDERS WHERE OrderNo = 1001"), 1.0);
+        QCOMPARE(FromStorage(store->Rows("SELECT ShipDate FROM ORDERS WHERE OrderNo = 1001").value(0).value(0), ftDateTime)
                      .toDouble(),
                  EncodeDate(2004, 3, 7));
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 1002"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 1002"), 0.0);
         // An empty value another program filled in meanwhile is a change like any other.
         QVERIFY(orders->Locate("OrderNo", 1003.0));
         orders->Edit();
@@ -913,7 +909,7 @@ private slots:
         QCOMPARE(items->RecordCount(), 1);
         orders->Post();
         db->ApplyUpdates({orders, items});
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 4000"), 1.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 4000"), 1.0);
         QVERIFY(orders->Locate("OrderNo", 1001.0));
         QCOMPARE(items->RecordCount(), 3);
         orders->Close();
@@ -987,7 +983,7 @@ private slots:
         db->StartTransaction();
         store->Exec(*db, "DELETE FROM ORDERS WHERE OrderNo >= 10000");
         db->Rollback();
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 605.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS"), 605.0);
     }
 
     void deletingALocatedRecordMovesToTheNextOne()
@@ -1021,7 +1017,7 @@ private slots:
         t->FieldByName("OrderNo")->SetAsFloat(1001);
         t->Post();
         QCOMPARE(calls, 1);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 7777"), 1.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo = 7777"), 1.0);
         t->Insert();
         t->FieldByName("OrderNo")->SetAsFloat(1002);
         QVERIFY_THROWS_EXCEPTION(EAbort, t->Post());
@@ -1074,7 +1070,7 @@ private slots:
         q.ParamByName("Hand")->SetAsFloat(99);
         q.ParamByName("No")->SetAsFloat(101);
         QCOMPARE(q.ExecSQL(), 1);
-        QCOMPARE(store->Scalar("SELECT OnHand FROM PARTS WHERE PartNo = 101"), 99.0);
+        QCOMPARE(store->Number("SELECT OnHand FROM PARTS WHERE PartNo = 101"), 99.0);
     }
 
     void exclusiveOpenFailsAtOnceWhenHeld()
@@ -1148,7 +1144,7 @@ private slots:
         first.start(Helper(), {"apply", store->ConfigFile, "100", "0"});
         QVERIFY(first.waitForFinished(120000));
         QCOMPARE(first.exitCode(), 0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 100.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 100.0);
 
         QProcess victim;
         victim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -1161,9 +1157,9 @@ private slots:
         victim.kill();
         QVERIFY(victim.waitForFinished(30000));
 
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 100.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000"), 300.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 200000"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 100.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000"), 300.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 200000"), 0.0);
     }
 
     void killingAnApplyAtAnyMomentIsAllOrNothing()
@@ -1177,8 +1173,8 @@ private slots:
         QVERIFY2(out.contains("APPLYING"), out.constData());
         victim.kill(); // wherever it is: writing, committing or done
         victim.waitForFinished(30000);
-        double orders = store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000");
-        double items = store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000");
+        double orders = store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000");
+        double items = store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000");
         QVERIFY2((orders == 0 && items == 0) || (orders == 3000 && items == 9000),
                  qPrintable(QString("%1 orders, %2 lines").arg(orders).arg(items)));
     }
@@ -1189,7 +1185,7 @@ private slots:
     {
         if (kFirebird)
             QSKIP("local data: the server's commit is atomic on its own");
-        const QString tmp = store->Dir.filePath("tmp");
+        const QString tmp = store->Root + "/tmp";
         QVERIFY(QDir().mkpath(tmp));
         QProcess victim;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -1208,30 +1204,30 @@ private slots:
         QVERIFY(QDir(tmp).removeRecursively());
         QVERIFY(QDir().mkpath(tmp));
 
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 0.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000"), 0.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ORDERS"), 5.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS WHERE OrderNo >= 100000"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo >= 100000"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ORDERS"), 5.0);
         // Nothing of the ended program is left to roll back: its main file and super-journal
         // are gone, and a table journal whose header was never synced (ITEMS.DB's) is not
         // hot, so SQLite ignores it and reuses it on the next write.
         db.reset();
-        const QStringList left = QDir(store->Folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        const QStringList left = QDir(store->DataFolder).entryList(QDir::Files | QDir::Hidden | QDir::System);
         for (const QString& name : left) {
             QVERIFY2(!name.startsWith(".quorvale-"), qPrintable(left.join(", ")));
             if (name.endsWith("-journal")) {
-                QFile journal(QDir(store->Folder).filePath(name));
+                QFile journal(QDir(store->DataFolder).filePath(name));
                 QVERIFY(journal.open(QIODevice::ReadOnly));
                 QCOMPARE(journal.read(1), QByteArray(1, '\0'));
             }
         }
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS"), 4.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS"), 4.0);
     }
 
     void theMainDatabaseLivesInTheDataFolderWhileTheConnectionIsOpen()
     {
         if (kFirebird)
             QSKIP("local data only");
-        const QDir folder(store->Folder);
+        const QDir folder(store->DataFolder);
         auto scratch = [&] { return folder.entryList({".quorvale-*"}, QDir::Files | QDir::Hidden | QDir::System); };
         const QString self = QString::number(QCoreApplication::applicationPid());
         QCOMPARE(scratch().size(), 1);
@@ -1246,7 +1242,7 @@ private slots:
         QVERIFY(endedPid > 1);
         QVERIFY(ended.waitForFinished());
         const QString prefix = ".quorvale-" + self + "-99999-";
-        const QString hostTail = QFileInfo(LocalMainFile(store->Folder, 99999)).fileName().mid(prefix.size());
+        const QString hostTail = QFileInfo(LocalMainFile(store->DataFolder, 99999)).fileName().mid(prefix.size());
         auto leave = [&](const QString& name, const QByteArray& content = QByteArray()) {
             QFile f(folder.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -1283,8 +1279,8 @@ private slots:
         const bool root = geteuid() == 0;
         auto setReadOnly = [&](bool on) {
             if (root)
-                return QProcess::execute("chattr", {on ? "+i" : "-i", store->Folder}) == 0;
-            return QFile::setPermissions(store->Folder, on ? QFile::ReadOwner | QFile::ExeOwner
+                return QProcess::execute("chattr", {on ? "+i" : "-i", store->DataFolder}) == 0;
+            return QFile::setPermissions(store->DataFolder, on ? QFile::ReadOwner | QFile::ExeOwner
                                                            : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         };
         if (!setReadOnly(true))
@@ -1293,7 +1289,7 @@ private slots:
             std::function<void()> Undo;
             ~Restore() { Undo(); }
         } restore{[&] { setReadOnly(false); }};
-        if (QFile probe(store->Dir.filePath("data/probe")); probe.open(QIODevice::WriteOnly)) {
+        if (QFile probe(store->DataFolder + "probe"); probe.open(QIODevice::WriteOnly)) {
             probe.remove();
             QSKIP("the folder still takes new files");
         }
@@ -1306,7 +1302,7 @@ private slots:
         orders.Open();
         QCOMPARE(orders.RecordCount(), 5);
         QCOMPARE(orders.FieldByName("OrderNo")->AsFloat(), 1001.0);
-        const QString refused = "Cannot save changes: the data folder " + QDir::toNativeSeparators(store->Folder)
+        const QString refused = "Cannot save changes: the data folder " + QDir::toNativeSeparators(QDir(store->DataFolder).absolutePath())
             + " cannot be written (";
         auto expectRefused = [&](const std::function<void()>& write) {
             try {
@@ -1333,7 +1329,7 @@ private slots:
         orders.CancelUpdates();
         QCOMPARE(orders.FieldByName("Freight")->AsFloat(), 0.0);
         ro.Close();
-        QCOMPARE(QDir(store->Folder).entryList({".quorvale-*"}, QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(store->DataFolder).entryList({".quorvale-*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

@@ -4,7 +4,8 @@
 #include "platform/data/alias.h"
 #include "platform/data/database.h"
 #include "platform/data/table.h"
-#include "platform/data/tests/teststore.h"
+#include "testsupport/holdtable.h"
+#include "testsupport/testserver.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -13,8 +14,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <iostream>
-#include <string>
 
 namespace {
 
@@ -101,25 +100,15 @@ int main(int argc, char** argv)
     if (mode == "apply" && argc >= 5 && QString(argv[4]).toInt() == 3)
         RegisterPausingVfs();
     try {
+        if (mode == "hold") {
+            HoldTable("TESTDATA", argv[3]);
+            return 0;
+        }
         TDatabase db;
         db.DatabaseName = "HELPER";
         db.AliasName = "TESTDATA";
         db.Params = QStringList{"USER NAME=" + TestServerUser(), "PASSWORD=" + TestServerPassword()};
         db.Open();
-        if (mode == "hold") {
-            TTable t;
-            t.SetDatabase(&db);
-            t.TableName = argv[3];
-            t.Exclusive = true;
-            t.Open();
-            std::printf("HELD\n");
-            std::fflush(stdout);
-            std::string line;
-            while (std::getline(std::cin, line)) {
-            }
-            t.Close();
-            return 0;
-        }
         if (mode == "apply" && argc >= 5) {
             const int n = QString(argv[3]).toInt();
             const int variant = QString(argv[4]).toInt();

@@ -6,18 +6,13 @@
 #include "platform/data/datasource.h"
 #include "platform/data/query.h"
 #include "platform/data/table.h"
-#include "platform/data/tests/teststore.h"
+#include "platform/data/tests/smallorders.h"
+#include "testsupport/testserver.h"
 
 #include <QtTest>
 
 #include <algorithm>
 #include <memory>
-
-#ifdef QUORVALE_TEST_FIREBIRD
-constexpr bool kFirebird = true;
-#else
-constexpr bool kFirebird = false;
-#endif
 
 namespace {
 
@@ -47,7 +42,7 @@ struct Row {
 class QueryTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestStore> store;
+    std::unique_ptr<TScratchStore> store;
     std::unique_ptr<TDatabase> db;
 
     TQuery* NewQuery(const QStringList& sql, int pageSize)
@@ -77,7 +72,7 @@ class QueryTest : public QObject {
     QVector<Row> StoredOrders()
     {
         QVector<Row> rows;
-        for (const auto& r : store->Read("SELECT OrderNo, CustNo, SaleDate FROM ORDERS"))
+        for (const auto& r : store->Rows("SELECT OrderNo, CustNo, SaleDate FROM ORDERS"))
             rows << Row{r[0].toDouble(), r[1].toDouble(), FromStorage(r[2], ftDateTime)};
         return rows;
     }
@@ -126,11 +121,11 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        store = std::make_unique<TestStore>(kFirebird);
-        store->CreateTables();
+        store = std::make_unique<TScratchStore>(kFirebird, "TESTDATA");
+        LaySmallOrders(*store);
         AddOrders();
         db = std::make_unique<TDatabase>();
-        store->Open(*db);
+        store->Open(*db, "TEST");
     }
     void cleanup()
     {
@@ -278,7 +273,7 @@ private slots:
         }
         QCOMPARE(custs, (QVector<double>{1, 2, 3}));
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(counts[i], store->Scalar("SELECT COUNT(*) FROM ORDERS WHERE CustNo = ?", {custs[i]}));
+            QCOMPARE(counts[i], store->Number("SELECT COUNT(*) FROM ORDERS WHERE CustNo = ?", {custs[i]}));
         QVector<double> back;
         for (q->Last(); !q->Bof(); q->Prior())
             back.prepend(q->FieldByName("CustNo")->AsFloat());

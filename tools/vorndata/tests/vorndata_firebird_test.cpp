@@ -1,20 +1,20 @@
-// The order database on a Firebird server: created in a scratch database on the
-// tests' server (testsupport/testserver.h) that is dropped afterwards; skips without
-// the server unless CI is set.
+// The order database on a Firebird server: created in a scratch store on the tests'
+// server (testsupport/scratchstore.h) that is dropped afterwards; skips without the
+// server unless CI is set.
 #include "platform/data/alias.h"
 #include "tools/orderdata/builder.h"
 #include "tools/vorndata/cmdline.h"
 #include "tools/vorndata/tests/tablecheck.h"
+#include "testsupport/scratchstore.h"
 #include "testsupport/testserver.h"
 
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
 
-#include <unistd.h>
+#include <memory>
 
 using namespace vorndata;
 
@@ -82,21 +82,14 @@ class VornDataFirebirdTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
+    void init()
     {
         REQUIRE_TEST_SERVER();
-        FLogin.serverName = TestServerDatabase(QString("vorndata-test-%1-%2.fdb")
-                                                   .arg(getpid())
-                                                   .arg(QUuid::createUuid().toString(QUuid::Id128).left(8)));
-        FLogin.user = TestServerUser();
-        FLogin.password = TestServerPassword();
+        FStore = std::make_unique<TScratchStore>(true);
+        FLogin = FStore->Login();
     }
 
-    void cleanup()
-    {
-        if (!FLogin.serverName.isEmpty() && ServerDatabaseExists(FLogin))
-            DropServerDatabase(FLogin);
-    }
+    void cleanup() { FStore.reset(); }
 
     void createsTheDatabaseWithTablesKeysAndIndexes()
     {
@@ -146,8 +139,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
 
-        QTemporaryDir dir;
-        BuildLocal(dir.path(), Options());
+        // The same data as local tables beside the server's file.
+        BuildLocal(FStore->DataFolder, Options());
         const QString name = QUuid::createUuid().toString();
         QString local;
         {
@@ -157,7 +150,7 @@ private slots:
             QSqlQuery query(db);
             for (const tablecheck::Table& table : tablecheck::ExpectedTables())
                 QVERIFY(query.exec(QString("ATTACH DATABASE '%1' AS %2")
-                                       .arg(QDir(dir.path()).filePath(table.name + ".DB"), table.name)));
+                                       .arg(QDir(FStore->DataFolder).filePath(table.name + ".DB"), table.name)));
             local = tablecheck::Dump(db);
             db.close();
         }
@@ -207,19 +200,10 @@ private slots:
 
     void theSitesLoginInTheServerAliasServesTheCommandLine()
     {
-        QTemporaryDir dir;
-        const QString config = dir.filePath("engine.ini");
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
-        file.write(("[DEZAZAV]\nDRIVER=INTRBASE\nSERVER NAME=" + FLogin.serverName + "\n" + TestServerLogin()).toUtf8());
-        file.close();
-        qputenv("VORN_ENGINE_CONFIG", config.toUtf8());
-        Session.Reset();
+        FStore->WriteConfig(FStore->AliasLines("DEZAZAV"));
         CommandLine line;
         QString error;
         const bool parsed = ParseCommandLine({"--server", FLogin.serverName, "--orders", "5"}, &line, &error);
-        qunsetenv("VORN_ENGINE_CONFIG");
-        Session.Reset();
         QVERIFY2(parsed, qPrintable(error));
         QCOMPARE(line.login.password, TestServerPassword());
         line.options.today = Today;
@@ -228,6 +212,7 @@ private slots:
     }
 
 private:
+    std::unique_ptr<TScratchStore> FStore;
     ServerLogin FLogin;
 };
 
