@@ -40,10 +40,7 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        store = std::make_unique<TScratchStore>(kFirebird, "TESTDATA");
-        LaySmallOrders(*store);
-        db = std::make_unique<TDatabase>();
-        store->Open(*db, "TEST");
+        db = OpenSmallOrders(store, kFirebird);
     }
     void cleanup()
     {

@@ -121,11 +121,7 @@ private slots:
     {
         if (kFirebird)
             REQUIRE_TEST_SERVER();
-        store = std::make_unique<TScratchStore>(kFirebird, "TESTDATA");
-        LaySmallOrders(*store);
-        AddOrders();
-        db = std::make_unique<TDatabase>();
-        store->Open(*db, "TEST");
+        db = OpenSmallOrders(store, kFirebird, [this] { AddOrders(); });
     }
     void cleanup()
     {

@@ -8,6 +8,9 @@
 #include <QList>
 #include <QPair>
 
+#include <functional>
+#include <memory>
+
 // ORDERS, ITEMS, PARTS, CUSTOMER, EMPLOYEE, NEXTORD with a little data.
 inline void LaySmallOrders(TScratchStore& store, int orders = 5)
 {
@@ -48,4 +51,18 @@ inline void LaySmallOrders(TScratchStore& store, int orders = 5)
     store.Exec(db, "INSERT INTO NEXTORD (NewKey) VALUES (1006)");
     db.Commit();
     db.Close();
+}
+
+// A new scratch store in store with the small tables, then what more lays, and the
+// connection "TEST" on it.
+inline std::unique_ptr<TDatabase> OpenSmallOrders(std::unique_ptr<TScratchStore>& store, bool firebird,
+                                                  const std::function<void()>& more = {})
+{
+    store = std::make_unique<TScratchStore>(firebird, "TESTDATA");
+    LaySmallOrders(*store);
+    if (more)
+        more();
+    auto db = std::make_unique<TDatabase>();
+    store->Open(*db, "TEST");
+    return db;
 }
