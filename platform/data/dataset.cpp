@@ -17,7 +17,9 @@
 //                       dsSetKey            dsBrowse     none
 // Delete                dsBrowse            dsBrowse     BeforeDelete, BeforeScroll, OnDeleteError
 //                                                        on a failed write, AfterDelete,
-//                                                        AfterScroll; in dsInsert it cancels
+//                                                        AfterScroll; in dsInsert it cancels;
+//                                                        "Record not found" when posting took
+//                                                        the record out of the view
 // SetKey                dsBrowse            dsSetKey     none
 // GotoKey               dsSetKey            dsBrowse     then as Locate
 // First, Last, MoveBy,  dsBrowse            dsBrowse     BeforeScroll, AfterScroll (none when
@@ -567,7 +569,13 @@ void TDataSet::Delete()
         DatabaseError("Cannot perform this operation on an empty dataset", this);
     if (!CanModify())
         DatabaseError("Cannot modify a read-only dataset", this);
+    // The record to delete is the one shown, as a pending edit of it is posted.
+    const QByteArray target = d->Cache.Identity(FState == dsEdit ? d->EditRec.Values : d->Window.Current()->Values);
     CheckBrowseMode();
+    // Posted, it may have left this view (a line moved to another order); the record
+    // that took its place is not the one to delete.
+    if (!d->Window.Current() || d->Cache.Identity(d->Window.Current()->Values) != target)
+        DatabaseError("Record not found", this);
     if (BeforeDelete)
         BeforeDelete(this);
     if (BeforeScroll)
