@@ -4,6 +4,7 @@
 
 #include "platform/data/alias.h"
 #include "platform/data/dataset.h"
+#include "platform/data/dataset_p.h"
 #include "platform/data/fbclient.h"
 #include "platform/data/localstore.h"
 
@@ -122,8 +123,8 @@ TDatabase::~TDatabase()
     auto& all = AllDatabases();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
     for (TDataSet* ds : FDataSets)
-        if (ds->FDatabase == this)
-            ds->FDatabase = nullptr;
+        if (ds->d->Database == this)
+            ds->d->Database = nullptr;
 }
 
 TDatabase* TDatabase::Find(const QString& databaseName)

@@ -1,8 +1,9 @@
 // TDataSet: a cursor with fields, a state, events and a cache of changes. Records are
 // read a page at a time (tables and queries seek on their ordering, which always ends
 // with a row's identity so the order is total); the cache of inserts, edits and
-// deletes is laid over what is read. What must stay true: the window of records in memory is always a
-// contiguous run of the dataset's order, and each cached change exists once.
+// deletes is laid over what is read. The window of records (record_window.h) and the
+// cache (update_cache.h) keep their own rules; the dataset moves between states and
+// fires the events (dataset.cpp). What it holds in memory is in dataset_p.h.
 #pragma once
 
 #include "platform/core/exceptions.h"
@@ -12,16 +13,14 @@
 #include <QVariant>
 #include <QVector>
 
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class TDatabase;
 class TDataSource;
 class TSqlRunner;
+struct TDataSetPrivate;
+struct TRecord;
 
 enum TDataSetState {
     dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
@@ -50,7 +49,7 @@ public:
 
     // The connection: set directly, or by DatabaseName among the open TDatabase objects.
     TDatabase* Database() const;
-    void SetDatabase(TDatabase* db) { FDatabase = db; }
+    void SetDatabase(TDatabase* db);
     QString DatabaseName;
 
     void Open();
@@ -59,8 +58,8 @@ public:
     void SetActive(bool active) { active ? Open() : Close(); }
     TDataSetState State() const { return FState; }
 
-    int FieldCount() const { return int(FFields.size()); }
-    TField* Fields(int index) const { return FFields.at(index); }
+    int FieldCount() const;
+    TField* Fields(int index) const;
     TField* FindField(const QString& name) const;
     // Fails with "Field '%s' not found".
     TField* FieldByName(const QString& name) const;
@@ -70,8 +69,8 @@ public:
     void Next();
     void Prior();
     int MoveBy(int distance);
-    bool Bof() const { EnsureFresh(); return FBof; }
-    bool Eof() const { EnsureFresh(); return FEof; }
+    bool Bof() const;
+    bool Eof() const;
     bool IsEmpty() const;
     // Counted by the database on request (count(*)), cached changes included.
     int RecordCount();
@@ -86,7 +85,7 @@ public:
     void Cancel();
     void Delete();
     void Refresh();
-    bool Modified() const { return FModified; }
+    bool Modified() const;
     bool CanModify() const;
     // Posts a modified edit, cancels an unmodified one.
     void CheckBrowseMode();
@@ -116,12 +115,12 @@ public:
 
     void DisableControls();
     void EnableControls();
-    bool ControlsDisabled() const { return FDisableCount > 0; }
+    bool ControlsDisabled() const;
 
     // Cached updates: posts are held until applied; they are laid over what is read.
-    bool CachedUpdates() const { return FCachedUpdates; }
+    bool CachedUpdates() const;
     void SetCachedUpdates(bool on);
-    bool UpdatesPending() const { return !FCache.empty(); }
+    bool UpdatesPending() const;
     // Applies this dataset's cache alone in one transaction, then empties it.
     void ApplyUpdates();
     void CommitUpdates();
@@ -140,20 +139,6 @@ public:
     int PageSize = 50;
 
 protected:
-    struct TRec {
-        QVector<QVariant> Values;
-        QVector<QVariant> Calc;
-        int Entry = -1; // cache entry id laid over this record, or -1
-    };
-    struct TCacheEntry {
-        TUpdateKind Kind;
-        QVector<QVariant> OldValues; // as stored, for modify and delete
-        QVector<QVariant> NewValues; // for insert and modify
-        quint64 Seq = 0;
-        bool Applied = false;
-        bool Skipped = false;
-    };
-
     // Storage hooks of the concrete datasets.
     virtual void InternalOpen() = 0;
     virtual void InternalClose() {}
@@ -173,7 +158,8 @@ protected:
     // Post writes immediately (no cache) and the storage is reread afterwards.
     bool FReadOnly = false;
 
-    // Columns of the source; data fields bind to them by name. Columns from
+    // Set by InternalOpen; the order and key columns are taken over as the dataset
+    // opens. Columns of the source; data fields bind to them by name. Columns from
     // FVisibleColumns on (when not -1) only carry the order and get no default field.
     QStringList FColumns;
     QVector<TFieldType> FColumnTypes;
@@ -182,101 +168,60 @@ protected:
     QVector<int> FOrderCols; // total order: ordering columns then key columns
     QVector<bool> FOrderDesc; // per entry of FOrderCols: descending (missing: ascending)
     QVector<int> FKeyCols;   // identity of a stored row
+    // The master link: rows whose FFilterCols hold FFilterValues.
     QVector<int> FFilterCols;
     QVector<QVariant> FFilterValues;
     bool FFilterNone = false; // master has no current record: nothing matches
-    // The master moved and the records of the new master are read on first use.
-    bool FStale = false;
-    void EnsureFresh() const;
-    int FFetchCount = 50;
 
     void SetColumns(const QStringList& names, const QVector<TFieldType>& types, const QVector<int>& sizes);
-    void BindFields();
-    int ColumnIndex(const QString& name) const;
     QVector<int> ColumnList(const QString& names) const;
-    void ResetWindow();
+    // The master moved; the records of the new master are read on first use.
     void MasterChanged(const QVector<QVariant>& values, bool none);
+    QVector<QVariant> OrderKey(const QVector<QVariant>& values) const;
     int CompareKeys(const QVector<QVariant>& a, const QVector<QVariant>& b) const;
     // Whether the row's columns hold the values, as Locate compares them.
     static bool RowMatches(const QVector<QVariant>& row, const QVector<int>& columns, const QVariantList& values,
                            TLocateOptions options);
-    QVector<QVariant> OrderKey(const QVector<QVariant>& values) const;
-    void DataEvent(int event, TField* field = nullptr);
-    void NotifyState();
 
 private:
     friend class TField;
     friend class TDatabase;
     friend class TDataSource;
+    friend struct TDataSetPrivate;
 
     void SetState(TDataSetState s);
-    TRec MakeRec(const QVector<QVariant>& values, int entry);
-    void CalculateFields(TRec& rec);
-    const TRec* ActiveRec() const;
-    TRec* ActiveRecMutable();
-    void SetFieldValue(TField* field, const QVariant& value);
-    QVariant FieldValue(const TField* field) const;
-    QVariant FieldOldValue(const TField* field) const;
+    void DataEvent(int event, TField* field = nullptr);
+    void NotifyState();
+    // Reads the window anew when the master moved since it was read.
+    void EnsureFresh() const;
 
-    bool FetchMore(bool forward, const QVector<QVariant>* startKey = nullptr, bool inclusive = false);
-    void PlaceAt(const TRec& rec, bool reread);
-    void BeginInsertAppend(bool append);
-    void Resync(const QVector<QVariant>& values, int entry);
-    bool FindRec(const QVector<int>& columns, const QVariantList& values, TLocateOptions options, TRec& found);
-    bool MatchesFilter(const QVector<QVariant>& values) const;
-    QByteArray Identity(const QVector<QVariant>& values) const;
-    int AddChange(TUpdateKind kind, const QVector<QVariant>& oldValues, const QVector<QVariant>& newValues, int entry);
-    void WriteNow(TUpdateKind kind, const QVector<QVariant>& oldValues, const QVector<QVariant>& newValues);
-    // Writes the cache through the runner; true when something was skipped.
-    void ApplyCache(TSqlRunner& runner);
-    void ClearApplied();
-    void ResetApplyMarks();
+    int ColumnIndex(const QString& name) const;
+    void BindFields();
     void CreateDefaultFields();
     void DestroyFields();
+    TRecord MakeRec(const QVector<QVariant>& values, int entry);
+    void CalculateFields(TRecord& rec);
+    const TRecord* ActiveRec() const;
+    QVariant FieldValue(const TField* field) const;
+    QVariant FieldOldValue(const TField* field) const;
+    void SetFieldValue(TField* field, const QVariant& value);
+
+    void BeginInsert();
+    bool MatchesFilter(const QVector<QVariant>& values) const;
+    bool FindRec(const QVector<int>& columns, const QVariantList& values, TLocateOptions options, TRecord& found);
     // A lookup field's result for the current calculation, through the cache below.
     QVariant LookupResult(const TField* field);
     // The matching record's field values; false when none matches.
-    bool LookupRec(const QString& keyFields, const QVariantList& keyValues, TRec& found);
-    QVariant ResultOf(const TRec& rec, const QString& resultFields);
+    bool LookupRec(const QString& keyFields, const QVariantList& keyValues, TRecord& found);
+    QVariant ResultOf(const TRecord& rec, const QString& resultFields);
 
-    TDatabase* FDatabase = nullptr;
+    void WriteNow(TUpdateKind kind, const QVector<QVariant>& oldValues, const QVector<QVariant>& newValues);
+    // Writes the cache through the runner, marking what was applied or skipped.
+    void ApplyCache(TSqlRunner& runner);
+    void ResetApplyMarks();
+
     TDataSetState FState = dsInactive;
-    std::vector<TField*> FFields;
-    std::vector<std::unique_ptr<TField>> FOwnedFields;
-    int FCalcCount = 0;
-
-    std::deque<TRec> FWin;
-    int FCur = -1;
-    bool FWinAtStart = false, FWinAtEnd = false;
-    bool FBof = true, FEof = true;
-
-    TRec FEditRec;       // the buffer of an edit or insert, or of a key being set
-    TRec FEditOriginal;  // the record as it was before the edit
-    int FEditPos = -1;   // insert position in the window
-    bool FModified = false;
-    const TRec* FCalcRec = nullptr; // record being calculated or looked up
-
-    bool FCachedUpdates = false;
-    std::map<int, TCacheEntry> FCache;         // by entry id
-    std::map<QByteArray, int> FCacheByIdentity; // stored rows that a change hides
-    int FNextEntry = 1;
-    quint64 FSeq = 0;
-
-    // Records found by this dataset's lookup fields, per lookup dataset: valid while
-    // that dataset has not changed (its FGeneration) and until this one reads again,
-    // so a page of records whose keys repeat asks the storage once per key.
-    struct TLookupCache {
-        quint64 Generation = 0;
-        std::map<QByteArray, std::optional<TRec>> Found; // empty: no match
-    };
-    std::map<const TDataSet*, TLookupCache> FLookupCache;
-    // Bumped on every change a data source hears of, and on open and close.
-    quint64 FGeneration = 0;
-
-    int FDisableCount = 0;
-    bool FPendingDataChange = false;
-    TDataSetState FDisableState = dsInactive; // the state controls last saw
-    std::vector<TDataSource*> FSources;
+    std::unique_ptr<TDataSetPrivate> d;
 };
 
 // Dataset events that data sources pass on.

@@ -1,6 +1,8 @@
 // Data source notifications.
 #include "platform/data/datasource.h"
 
+#include "platform/data/dataset_p.h"
+
 #include <algorithm>
 
 TDataSource::TDataSource(QObject* owner)
@@ -14,7 +16,7 @@ TDataSource::~TDataSource()
         l->SourceDestroyed();
     FLinks.clear();
     if (FDataSet) {
-        auto& v = FDataSet->FSources;
+        auto& v = FDataSet->d->Sources;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
 }
@@ -24,12 +26,12 @@ void TDataSource::SetDataSet(TDataSet* dataSet)
     if (FDataSet == dataSet)
         return;
     if (FDataSet) {
-        auto& v = FDataSet->FSources;
+        auto& v = FDataSet->d->Sources;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
     FDataSet = dataSet;
     if (FDataSet)
-        FDataSet->FSources.push_back(this);
+        FDataSet->d->Sources.push_back(this);
     Notify(deDataSetChange, nullptr, true);
     Notify(deStateChange, nullptr, true);
 }

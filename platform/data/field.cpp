@@ -3,6 +3,7 @@
 
 #include "platform/core/convert.h"
 #include "platform/data/dataset.h"
+#include "platform/data/dataset_p.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/formatsettings.h"
 
@@ -20,8 +21,8 @@ TField::TField(TDataSet* dataSet, const QString& fieldName, TFieldType dataType,
         throw EDatabaseError("A field needs a dataset");
     if (dataSet->Active() && dataSet->State() != dsOpening)
         throw EDatabaseError("Cannot add fields to an open dataset");
-    dataSet->FFields.push_back(this);
-    dataSet->FOwnedFields.emplace_back(this);
+    dataSet->d->Fields.push_back(this);
+    dataSet->d->OwnedFields.emplace_back(this);
 }
 
 TField::~TField() = default;
