@@ -1015,22 +1015,22 @@ private slots:
         items->FieldByName("OrderNo")->SetAsFloat(1003);
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, items->Delete());
         QCOMPARE(items->State(), dsBrowse);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1001"), 2.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1003 AND ItemNo = 1"), 1.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1001"), 2.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE OrderNo = 1003 AND ItemNo = 1"), 1.0);
         // The same under the order's only line: nothing is left in the view.
         orders->Next();
         items->Edit();
         items->FieldByName("OrderNo")->SetAsFloat(1004);
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, items->Delete());
         QVERIFY(items->IsEmpty());
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS"), 4.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS"), 4.0);
         // An edit that keeps the line in view is posted and the line deleted.
         orders->First();
         items->Edit();
         items->FieldByName("Qty")->SetAsInteger(9);
         items->Delete();
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS"), 3.0);
-        QCOMPARE(store->Scalar("SELECT COUNT(*) FROM ITEMS WHERE Qty = 9"), 0.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS"), 3.0);
+        QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE Qty = 9"), 0.0);
     }
 
     void postErrorsCanBeRetriedOrAborted()
