@@ -16,6 +16,12 @@ int main(int argc, char** argv)
         Form1->move(Frame.topLeft());
     }
     Form1->show();
+    // A session that ends (logout, shutdown) closes the window as its user would, so
+    // the object is saved.
+    CatchTerminationSignals([](int) {
+        if (Form1)
+            Form1->close();
+    });
     const int Result = App.exec();
     delete Form1;
     Form1 = nullptr;

@@ -11,11 +11,13 @@
 #include "inspector/inplace_controls.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "testsupport/ordinaryuser.h"
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -135,6 +137,32 @@ private slots:
         QVERIFY(Text.contains("\n  <City>Linz</City>"));
         QVERIFY(Boxes.Requests.empty());
         QCOMPARE(QDir(Folder.path()).entryList(QDir::Files).size(), 2);  // no temporary left over
+    }
+
+    void theEndOfTheSessionSavesTheObject()
+    {
+        // The program itself, beside its schema; SIGTERM comes at once, held by the
+        // signal mask until the program can take it.
+        QVERIFY(QFile::copy(QUILLPAD_EXE, Folder.filePath("quillpad")));
+        QFile::setPermissions(Folder.filePath("quillpad"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcess Program;
+        Program.setChildProcessModifier([] {
+            sigset_t Blocked;
+            sigemptyset(&Blocked);
+            sigaddset(&Blocked, SIGTERM);
+            ::sigprocmask(SIG_BLOCK, &Blocked, nullptr);
+        });
+        Program.start(Folder.filePath("quillpad"), {});
+        QVERIFY(Program.waitForStarted());
+        ::kill(pid_t(Program.processId()), SIGTERM);
+        if (!Program.waitForFinished(60000)) {
+            Program.kill();
+            Program.waitForFinished();
+            QFAIL("quillpad did not end on SIGTERM");
+        }
+        QCOMPARE(Program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(Program.exitCode(), 0);
+        QVERIFY(Read(Object()).contains("<Name>Quorvale Trading Ltd.</Name>"));
     }
 
     void editSurvivesARestart()

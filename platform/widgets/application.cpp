@@ -17,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
+#include <pthread.h>
 #include <string>
 #include <unistd.h>
 
@@ -200,6 +201,14 @@ void CatchTerminationSignals(std::function<void(int Signal)> Handler)
         SetSignalAction(TerminationSignals[i], WriteSignalNumber);
         SignalCaught[i] = true;
     }
+    // A signal that came while it was blocked (before start-up got this far) is
+    // taken now rather than lost.
+    sigset_t caught;
+    sigemptyset(&caught);
+    for (size_t i = 0; i < std::size(TerminationSignals); ++i)
+        if (SignalCaught[i])
+            sigaddset(&caught, TerminationSignals[i]);
+    ::pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
 }
 
 TGuiApplication::TGuiApplication(int& argc, char** argv)
