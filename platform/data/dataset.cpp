@@ -490,10 +490,22 @@ void TDataSet::BeginInsert()
         AfterScroll(this);
 }
 
+void TDataSet::UpdateRecord()
+{
+    if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
+        DatabaseError("Dataset not in edit or insert mode", this);
+    // Only controls write here; while they are disabled they show nothing to write.
+    if (d->DisableCount > 0)
+        return;
+    for (auto copy = d->Sources; TDataSource* s : copy)
+        s->Notify(deUpdateRecord, nullptr, true);
+}
+
 void TDataSet::Post()
 {
     if (FState != dsEdit && FState != dsInsert)
         return;
+    UpdateRecord();
     if (BeforePost)
         BeforePost(this);
     for (TField* f : d->Fields)

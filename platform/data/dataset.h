@@ -82,6 +82,9 @@ public:
     void Append();
     void Edit();
     void Post();
+    // Has the data-aware controls write what they hold of the record being edited
+    // (Post does it first, so a value still being typed is posted too).
+    void UpdateRecord();
     void Cancel();
     void Delete();
     void Refresh();
@@ -226,7 +229,11 @@ private:
 
 // Dataset events that data sources pass on.
 // deCheckBrowseMode goes to detail links only: the master is about to move or post.
-enum { deFieldChange = 1, deRecordChange, deDataSetChange, deDataSetScroll, deStateChange, deCheckBrowseMode };
+// deUpdateRecord asks the controls for what they hold and have not written yet.
+enum {
+    deFieldChange = 1, deRecordChange, deDataSetChange, deDataSetScroll, deStateChange, deCheckBrowseMode,
+    deUpdateRecord
+};
 
 // Raises EDatabaseError with the dataset's name in front when it has one.
 [[noreturn]] void DatabaseError(const QString& message, const QObject* component = nullptr);

@@ -53,7 +53,7 @@ void TDataSource::Notify(int event, TField* field, bool controls)
         return;
     for (auto copy = FLinks; TDataLink* l : copy)
         l->DataEvent(event, field);
-    if (!controls || event == deCheckBrowseMode)
+    if (!controls || event == deCheckBrowseMode || event == deUpdateRecord)
         return;
     if (event == deStateChange) {
         if (OnStateChange)
