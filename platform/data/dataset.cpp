@@ -11,8 +11,10 @@
 //                                                        it inserts instead
 // Insert, Append        dsBrowse            dsInsert     BeforeInsert, BeforeScroll, OnNewRecord,
 //                                                        AfterInsert, AfterScroll
-// Post                  dsEdit, dsInsert    dsBrowse     BeforePost, OnPostError on a failed
-//                                                        write, AfterPost
+// UpdateRecord          dsEdit, dsInsert,   unchanged    deUpdateRecord to the controls, which
+//                       dsSetKey                         write what is being typed
+// Post                  dsEdit, dsInsert    dsBrowse     UpdateRecord, BeforePost, OnPostError
+//                                                        on a failed write, AfterPost
 // Cancel                dsEdit, dsInsert    dsBrowse     BeforeCancel, AfterCancel
 //                       dsSetKey            dsBrowse     none
 // Delete                dsBrowse            dsBrowse     BeforeDelete, BeforeScroll, OnDeleteError
