@@ -101,9 +101,9 @@ void TDBGrid::DataEvent(int Event, TField*)
     TDataSet* ds = DataSet();
     if (!ds)
         return;
-    if (Event == deCheckBrowseMode) {
+    if (Event == deCheckBrowseMode || Event == deUpdateRecord) {
         // The record is about to be posted or left: the cell being typed goes first,
-        // and a text the field refuses stops the move.
+        // and a text the field refuses stops the post or the move.
         UpdateData(false);
         return;
     }

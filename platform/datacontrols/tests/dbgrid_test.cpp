@@ -374,6 +374,20 @@ private slots:
         Key(Qt::Key_Up);
         QCOMPARE(Stored("Price", 3).toDouble(), 7.25);
 
+        // Posted by another control (a navigator) while typing: what is typed is posted,
+        // and a text the field refuses stops the post.
+        Grid->SetSelectedIndex(Column("Qty"));
+        Type("77");
+        Lines->Post();
+        QCOMPARE(Stored("Qty", 2).toInt(), 77);
+        QVERIFY(!Grid->EditorMode());
+        Type("abc");
+        QVERIFY_THROWS_EXCEPTION(EConvertError, Lines->Post());
+        QCOMPARE(Lines->State(), dsEdit);
+        QCOMPARE(Grid->InplaceEditor()->text(), QString("abc"));
+        Key(Qt::Key_Escape);
+        QCOMPARE(Stored("Qty", 2).toInt(), 77);
+
         // A read-only column, a read-only grid: typing changes nothing.
         Grid->Columns()->Items(Column("Name"))->SetReadOnly(true);
         Grid->SetSelectedIndex(Column("Name"));
@@ -410,6 +424,13 @@ private slots:
         Key(Qt::Key_Escape);
         QCOMPARE(Lines->State(), dsBrowse);
         QCOMPARE(Lines->RecordCount(), 20);
+        // ... and with a click on another record, which becomes the current one.
+        Key(Qt::Key_Insert);
+        QCOMPARE(Grid->CellText(2, 0), QString("2"));
+        QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, Grid->CellRect(2, 0).center());
+        QCOMPARE(Lines->State(), dsBrowse);
+        QCOMPARE(CurrentNo(), 2.0);
+        QCOMPARE(Grid->Row(), 1);
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(Grid, &escape);
         QVERIFY(!escape.isAccepted());
