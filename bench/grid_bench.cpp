@@ -112,7 +112,12 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int orders = argc > 1 ? atoi(argv[1]) : 1000000;
+    bool number = true;
+    const int orders = argc > 1 ? QString(argv[1]).toInt(&number) : 1000000;
+    if (!number || orders < 1) {
+        std::fprintf(stderr, "usage: grid_bench [ORDERS [FOLDER]]: ORDERS is a number of orders, 1 or more\n");
+        return 2;
+    }
     QTemporaryDir dir;
     const QString folder = argc > 2 ? QDir(argv[2]).absolutePath() : dir.filePath("data");
     QElapsedTimer t;

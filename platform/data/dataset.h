@@ -111,6 +111,13 @@ public:
     bool GotoKey();
     bool FindKey(const QVariantList& keyValues);
 
+    // Makes each record from From to From + Count - 1, counted from the current one
+    // (-1 is the one before it), the record the fields read in turn and calls Visit
+    // with its offset; records beyond the ends are not visited. The cursor does not
+    // move: no events, no data source hears of it, a detail does not follow. Browse
+    // only. Returns how many were visited.
+    int VisitRecords(int From, int Count, const std::function<void(int Offset)>& Visit);
+
     TBookmark GetBookmark() const;
     void GotoBookmark(const TBookmark& bookmark);
     void FreeBookmark(TBookmark& bookmark) { bookmark.Key.clear(); }

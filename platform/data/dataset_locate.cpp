@@ -225,6 +225,40 @@ bool TDataSet::FindKey(const QVariantList& keyValues)
     return GotoKey();
 }
 
+int TDataSet::VisitRecords(int From, int Count, const std::function<void(int Offset)>& Visit)
+{
+    if (FState != dsBrowse)
+        DatabaseError("Dataset not in browse mode", this);
+    EnsureFresh();
+    TRecordWindow& window = d->Window;
+    int visited = 0;
+    for (int offset = From; offset < From + Count; ++offset) {
+        if (window.Empty())
+            break;
+        // Reading a page before the window shifts the current record's index.
+        while (window.Cur() + offset < 0 && window.Fetch(false)) {
+        }
+        while (window.Cur() + offset >= window.Size() && window.Fetch(true)) {
+        }
+        const int index = window.Cur() + offset;
+        if (index < 0)
+            continue;
+        if (index >= window.Size())
+            break;
+        const TRecord* saved = d->CalcRec;
+        d->CalcRec = &window.At(index);
+        try {
+            Visit(offset);
+        } catch (...) {
+            d->CalcRec = saved;
+            throw;
+        }
+        d->CalcRec = saved;
+        ++visited;
+    }
+    return visited;
+}
+
 TBookmark TDataSet::GetBookmark() const
 {
     const TRecord* r = ActiveRec();

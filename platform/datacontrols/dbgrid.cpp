@@ -107,9 +107,8 @@ void TDBGrid::DataEvent(int Event, TField*)
         UpdateData(false);
         return;
     }
-    // Controls hear it all again when the dataset's controls are enabled; another
-    // grid's walk over the page ends where it began.
-    if (ds->ControlsDisabled() || TGridRows::Walking(ds))
+    // Controls hear it all again when the dataset's controls are enabled.
+    if (ds->ControlsDisabled())
         return;
     if (Event == deStateChange || Event == deDataSetChange) {
         // An opening dataset makes its fields anew: the columns find theirs again.
@@ -187,7 +186,7 @@ void TDBGrid::EnsureRows()
         UpdateScrollBars();
         return;
     }
-    // A record being edited keeps the page as it is: walking would post it.
+    // A record being edited keeps the page as it is.
     if (ds->State() != dsBrowse || ds->ControlsDisabled())
         return;
     RefreshRows(std::max(FRows.Active(), 0));
@@ -197,7 +196,7 @@ void TDBGrid::RefreshRows(int ActiveRow)
 {
     FRowsStale = false;
     try {
-        FRows.Read(DataSet(), FDataSource, FFields, VisibleRowCount(), ActiveRow);
+        FRows.Read(DataSet(), FFields, VisibleRowCount(), ActiveRow);
     } catch (...) {
         UpdateScrollBars();
         throw;

@@ -133,7 +133,7 @@ private:
     void DataEvent(int Event, TField* Field);
     TDataSet* DataSet() const;
     bool Browsing() const;
-    // Reads the page again when it is stale and the dataset can be walked.
+    // Reads the page again when it is stale and the dataset is browsing.
     void EnsureRows();
     void RefreshRows(int ActiveRow);
     // Runs a move of the cursor the grid makes itself; its own notices are not news.

@@ -3,57 +3,6 @@
 #include "platform/data/datasource.h"
 
 #include <algorithm>
-#include <set>
-
-namespace {
-
-std::multiset<const TDataSet*>& WalkedDataSets()
-{
-    static std::multiset<const TDataSet*> walked;
-    return walked;
-}
-
-// Keeps a walk over the dataset to the walker: see the file's opening comment.
-class TQuietWalk {
-public:
-    TQuietWalk(TDataSet* dataSet, TDataSource* source)
-        : FDataSet(dataSet)
-        , FSource(source)
-        , FBeforeScroll(dataSet->BeforeScroll)
-        , FAfterScroll(dataSet->AfterScroll)
-    {
-        dataSet->BeforeScroll = nullptr;
-        dataSet->AfterScroll = nullptr;
-        if (source) {
-            FEnabled = source->Enabled;
-            source->Enabled = false;
-        }
-        WalkedDataSets().insert(dataSet);
-    }
-    ~TQuietWalk()
-    {
-        WalkedDataSets().erase(WalkedDataSets().find(FDataSet));
-        if (FSource)
-            FSource->Enabled = FEnabled;
-        FDataSet->BeforeScroll = std::move(FBeforeScroll);
-        FDataSet->AfterScroll = std::move(FAfterScroll);
-    }
-    TQuietWalk(const TQuietWalk&) = delete;
-    TQuietWalk& operator=(const TQuietWalk&) = delete;
-
-private:
-    TDataSet* FDataSet;
-    TDataSource* FSource;
-    TDataSetNotifyEvent FBeforeScroll, FAfterScroll;
-    bool FEnabled = true;
-};
-
-} // namespace
-
-bool TGridRows::Walking(const TDataSet* DataSet)
-{
-    return WalkedDataSets().count(DataSet) > 0;
-}
 
 QStringList TGridRows::TextsOf(const QVector<TField*>& Fields)
 {
@@ -98,7 +47,7 @@ void TGridRows::InsertBlank(int Row, int Limit)
     }
 }
 
-void TGridRows::Read(TDataSet* DataSet, TDataSource* Source, const QVector<TField*>& Fields, int Count, int Active)
+void TGridRows::Read(TDataSet* DataSet, const QVector<TField*>& Fields, int Count, int Active)
 {
     Clear();
     if (!DataSet || !DataSet->Active() || Count <= 0 || DataSet->State() != dsBrowse)
@@ -108,73 +57,22 @@ void TGridRows::Read(TDataSet* DataSet, TDataSource* Source, const QVector<TFiel
         return;
     }
     Active = std::clamp(Active, 0, Count - 1);
-    const bool wasBof = DataSet->Bof(), wasEof = DataSet->Eof();
-    const TBookmark start = DataSet->GetBookmark();
-    TQuietWalk quiet(DataSet, Source);
-    auto take = [&](bool atFront) {
-        TGridRow row{DataSet->GetBookmark(), TextsOf(Fields)};
-        if (atFront)
-            FRows.prepend(std::move(row));
-        else
-            FRows.append(std::move(row));
-    };
-    try {
-        // Up to the page's top row, then down through the page.
-        int above = -DataSet->MoveBy(-Active);
-        FAtStart = above < Active;
-        int at = 0; // the row the cursor stands on
-        take(false);
-        while (this->Count() < Count) {
-            if (DataSet->MoveBy(1) != 1) {
-                FAtEnd = true;
-                break;
-            }
-            take(false);
-            at = this->Count() - 1;
-        }
-        // A page that ends early is filled from above.
-        if (this->Count() < Count && !FAtStart) {
-            DataSet->MoveBy(-at);
-            at = 0;
-            while (this->Count() < Count) {
-                if (DataSet->MoveBy(-1) != -1) {
-                    FAtStart = true;
-                    break;
-                }
-                take(true);
-                ++above;
-            }
-        }
-        // One step beyond each edge tells whether it is the dataset's end.
-        if (!FAtEnd) {
-            DataSet->MoveBy(this->Count() - 1 - at);
-            at = this->Count() - 1;
-            if (DataSet->MoveBy(1) == 1)
-                DataSet->MoveBy(-1);
-            else
-                FAtEnd = true;
-        }
-        if (!FAtStart) {
-            DataSet->MoveBy(-at);
-            at = 0;
-            if (DataSet->MoveBy(-1) == -1)
-                DataSet->MoveBy(1);
-            else
-                FAtStart = true;
-        }
-        FActive = above;
-        DataSet->MoveBy(FActive - at);
-        // Bof and Eof set again where they were set: a step past the edge moves nowhere.
-        if (wasEof && FAtEnd && FActive == this->Count() - 1)
-            DataSet->MoveBy(1);
-        if (wasBof && FAtStart && FActive == 0)
-            DataSet->MoveBy(-1);
-    } catch (...) {
-        Clear();
-        try {
-            DataSet->GotoBookmark(start);
-        } catch (...) {
-        }
-        throw;
-    }
+    // Enough on either side to fill the page from above near the end and from below
+    // near the start, and one more each way to tell whether a page edge is an end.
+    const int reach = Count + 1;
+    QVector<TGridRow> rows;
+    int first = 0; // offset of rows[0] from the current record
+    DataSet->VisitRecords(-reach, 2 * reach + 1, [&](int offset) {
+        if (rows.isEmpty())
+            first = offset;
+        rows.append(TGridRow{DataSet->GetBookmark(), TextsOf(Fields)});
+    });
+    const int last = first + int(rows.size()) - 1;
+    int top = std::max(first, -Active);
+    int bottom = std::min(last, top + Count - 1);
+    top = std::max(first, bottom - Count + 1);
+    FAtStart = top == first && first > -reach;
+    FAtEnd = bottom == last && last < reach;
+    FRows = rows.mid(top - first, bottom - top + 1);
+    FActive = -top;
 }

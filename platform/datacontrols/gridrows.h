@@ -2,13 +2,8 @@
 // current record and kept as the texts of the grid's fields. Only the rows on the
 // page are ever read, so a grid over a million rows holds a screenful.
 //
-// The dataset offers no way to read a record next to the current one without moving
-// to it, so a page is read by walking the cursor over it and back to where it stood.
-// What must stay true: the walk is seen by nobody. It runs only in browse state (a
-// move would post an edit), on the grid's own source switched off (detail datasets
-// and the source's controls hear nothing), without the dataset's scroll events, and
-// ends on the record it started from, with Bof and Eof set if they were; other grids on
-// the same dataset ignore what they hear while it runs (Walking).
+// What must stay true: reading a page moves nothing (the dataset visits the records
+// around its current one), so nobody sees it, and it happens only in browse state.
 #pragma once
 
 #include "platform/data/dataset.h"
@@ -16,8 +11,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
-
-class TDataSource;
 
 struct TGridRow {
     TBookmark Mark;
@@ -29,7 +22,7 @@ public:
     // Reads up to Count records with the current one at row Active, or as near to it
     // as the ends of the dataset allow (a page near the end is filled from above).
     // Fields may hold nulls (columns without a field show nothing).
-    void Read(TDataSet* DataSet, TDataSource* Source, const QVector<TField*>& Fields, int Count, int Active);
+    void Read(TDataSet* DataSet, const QVector<TField*>& Fields, int Count, int Active);
     void Clear();
 
     int Count() const { return int(FRows.size()); }
@@ -49,8 +42,6 @@ public:
 
     // The texts of the dataset's current record.
     static QStringList TextsOf(const QVector<TField*>& Fields);
-    // True while some grid walks that dataset.
-    static bool Walking(const TDataSet* DataSet);
 
 private:
     QVector<TGridRow> FRows;

@@ -1033,6 +1033,31 @@ private slots:
         QCOMPARE(store->Number("SELECT COUNT(*) FROM ITEMS WHERE Qty = 9"), 0.0);
     }
 
+    void visitingRecordsReadsAroundTheCurrentOneWithoutMoving()
+    {
+        TTable* t = NewTable("ORDERS", "OrderNo");
+        t->PageSize = 2; // the visit reads pages beyond the window both ways
+        int scrolls = 0;
+        t->AfterScroll = [&](TDataSet*) { ++scrolls; };
+        t->Open();
+        t->MoveBy(2);
+        scrolls = 0;
+        QVector<QPair<int, double>> seen;
+        const int visited = t->VisitRecords(-5, 9, [&](int offset) {
+            seen.append({offset, t->FieldByName("OrderNo")->AsFloat()});
+        });
+        QCOMPARE(visited, 5);
+        QCOMPARE(seen, (QVector<QPair<int, double>>{{-2, 1001}, {-1, 1002}, {0, 1003}, {1, 1004}, {2, 1005}}));
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1003.0);
+        QCOMPARE(scrolls, 0);
+        t->Next();
+        QCOMPARE(t->FieldByName("OrderNo")->AsFloat(), 1004.0);
+        // Only in browse: an edit's record is the one being edited.
+        t->Edit();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->VisitRecords(0, 1, [](int) {}));
+        t->Cancel();
+    }
+
     void postErrorsCanBeRetriedOrAborted()
     {
         TTable* t = NewTable("ORDERS");

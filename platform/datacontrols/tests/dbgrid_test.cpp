@@ -452,6 +452,19 @@ private slots:
         detailSource.SetDataSet(&detail);
         detailSource.OnDataChange = [&](TDataSource*, TField*) { ++detailChanges; };
         detail.Open();
+        // ... and so does one on another source of the same dataset.
+        TDataSource otherSource;
+        otherSource.SetDataSet(Lines.get());
+        TTable otherDetail;
+        otherDetail.SetDatabase(Db.get());
+        otherDetail.TableName = "LINES";
+        otherDetail.IndexFieldNames = "No";
+        otherDetail.MasterFields = "No";
+        otherDetail.SetMasterSource(&otherSource);
+        TDataSource otherDetailSource;
+        otherDetailSource.SetDataSet(&otherDetail);
+        otherDetailSource.OnDataChange = [&](TDataSource*, TField*) { ++detailChanges; };
+        otherDetail.Open();
         detailChanges = 0;
 
         Window->resize(420, 400); // more rows: the page is read again
