@@ -11,7 +11,7 @@
 // when it already holds ORDERS.DB it is used as it is, else it is built there. Without
 // it the database is built in a temporary folder and removed afterwards.
 #include "platform/data/alias.h"
-#include "tools/orderdata/builder.h"
+#include "bench/bench_orders.h"
 #include "platform/data/database.h"
 #include "platform/data/datasource.h"
 #include "platform/data/localstore.h"
@@ -64,25 +64,12 @@ constexpr int kApplies = 31;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int orders = argc > 1 ? atoi(argv[1]) : 1000000;
     const int rounds = 200;
-    QTemporaryDir dir;
-    const QString folder = argc > 2 ? QDir(argv[2]).absolutePath() : dir.filePath("data");
+    TBenchOrders data;
+    if (!data.Prepare(argc, argv, "db_bench"))
+        return 2;
+    const QString folder = data.Folder;
     QElapsedTimer t;
-    t.start();
-    if (!QFileInfo::exists(LocalTableFile(folder, "ORDERS"))) {
-        vorndata::BuildOptions options;
-        options.orders = orders;
-        const vorndata::BuildResult built = vorndata::BuildLocal(folder, options);
-        std::printf("built %lld orders and %lld lines in %.1f s\n", (long long)built.orders, (long long)built.items,
-                    Ms(t) / 1000);
-    }
-
-    QFile cfg(dir.filePath("engine.ini"));
-    cfg.open(QIODevice::WriteOnly);
-    QTextStream(&cfg) << "[BENCH]\nDRIVER=PARADOX\nPATH=" << folder << "\n";
-    cfg.close();
-    qputenv("VORN_ENGINE_CONFIG", dir.filePath("engine.ini").toUtf8());
     // Orders a run adds get numbers above every stored one, so a kept folder serves again.
     double lastOrderNo = 0;
     TDateTime lastSale = 0;
@@ -233,7 +220,7 @@ int main(int argc, char** argv)
     double rOpen, rLocate, rDetail, rApply, rQuery;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
-        db.setDatabaseName(dir.filePath("raw-main.sqlite"));
+        db.setDatabaseName(data.Dir.filePath("raw-main.sqlite"));
         db.open();
         QSqlQuery q(db);
         q.exec("ATTACH DATABASE '" + LocalTableFile(folder, "ORDERS") + "' AS ORDERS");

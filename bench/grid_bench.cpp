@@ -24,7 +24,7 @@
 #include "platform/data/datasource.h"
 #include "platform/data/localstore.h"
 #include "platform/data/table.h"
-#include "tools/orderdata/builder.h"
+#include "bench/bench_orders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -112,28 +112,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    bool number = true;
-    const int orders = argc > 1 ? QString(argv[1]).toInt(&number) : 1000000;
-    if (!number || orders < 1) {
-        std::fprintf(stderr, "usage: grid_bench [ORDERS [FOLDER]]: ORDERS is a number of orders, 1 or more\n");
+    TBenchOrders data;
+    if (!data.Prepare(argc, argv, "grid_bench"))
         return 2;
-    }
-    QTemporaryDir dir;
-    const QString folder = argc > 2 ? QDir(argv[2]).absolutePath() : dir.filePath("data");
+    const QString folder = data.Folder;
     QElapsedTimer t;
-    t.start();
-    if (!QFileInfo::exists(LocalTableFile(folder, "ORDERS"))) {
-        vorndata::BuildOptions options;
-        options.orders = orders;
-        const vorndata::BuildResult built = vorndata::BuildLocal(folder, options);
-        std::printf("built %lld orders and %lld lines in %.1f s\n", (long long)built.orders, (long long)built.items,
-                    Ms(t) / 1000);
-    }
-    QFile cfg(dir.filePath("engine.ini"));
-    cfg.open(QIODevice::WriteOnly);
-    QTextStream(&cfg) << "[BENCH]\nDRIVER=PARADOX\nPATH=" << folder << "\n";
-    cfg.close();
-    qputenv("VORN_ENGINE_CONFIG", dir.filePath("engine.ini").toUtf8());
     const QSize size(1000, 700);
     WarmUp(size);
 
@@ -233,7 +216,7 @@ int main(int argc, char** argv)
     double inMemoryPage = 0, inMemoryThumb = 0;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "model");
-        db.setDatabaseName(dir.filePath("model-main.sqlite"));
+        db.setDatabaseName(data.Dir.filePath("model-main.sqlite"));
         db.open();
         QSqlQuery(db).exec("ATTACH DATABASE '" + LocalTableFile(folder, "ORDERS") + "' AS ORDERS");
         struct QtBrowser {

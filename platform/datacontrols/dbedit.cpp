@@ -109,21 +109,9 @@ void TDBEdit::keyPressEvent(QKeyEvent* Event)
         Event->accept();
         return;
     }
-    if ((typed == QChar(13) || typed == QChar(10)) && !WriteText()) {
+    if (!FDataLink.TypedKey(key, [this] { return WriteText(); })) {
         Event->accept();
         return;
-    }
-    if (ChangesText(key)) {
-        if (IsTypedChar(key) && !IsValidFieldChar(Field(), typed)) {
-            QApplication::beep();
-            Event->accept();
-            return;
-        }
-        bool editing = false;
-        if (!Application->Guard([&] { editing = FDataLink.Edit(); }) || !editing) {
-            Event->accept();
-            return;
-        }
     }
     QLineEdit::keyPressEvent(key);
     Event->setAccepted(key->isAccepted());

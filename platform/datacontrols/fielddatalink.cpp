@@ -4,6 +4,12 @@
 #include "platform/datacontrols/fielddatalink.h"
 
 #include "platform/core/formatsettings.h"
+#include "platform/datacontrols/controlkeys.h"
+#include "platform/datacontrols/keypress.h"
+#include "platform/widgets/application.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <vector>
@@ -186,4 +192,19 @@ Qt::Alignment FieldAlignment(const TField* Field)
     case taCenter: return Qt::AlignHCenter;
     default: return Qt::AlignLeft;
     }
+}
+
+bool TFieldDataLink::TypedKey(const QKeyEvent* Key, const std::function<bool()>& WriteText)
+{
+    const QChar typed = KeyPressChar(Key);
+    if ((typed == QChar(13) || typed == QChar(10)) && !WriteText())
+        return false;
+    if (!ChangesText(Key))
+        return true;
+    if (IsTypedChar(Key) && !IsValidFieldChar(Field(), typed)) {
+        QApplication::beep();
+        return false;
+    }
+    bool editing = false;
+    return Application->Guard([&] { editing = Edit(); }) && editing;
 }

@@ -11,6 +11,8 @@
 
 #include <QString>
 
+class QKeyEvent;
+
 #include <functional>
 
 class TFieldDataLink : public TDataLink {
@@ -41,6 +43,12 @@ public:
     // Starts editing the dataset's record if it is not being edited; true when the
     // field may now be changed. Errors of the dataset's rules are raised.
     bool Edit();
+
+    // The field's part of a bound control's keys: Enter writes what was typed
+    // (through WriteText, false when refused), a key that changes the text puts the
+    // record in edit, and a character the field cannot hold beeps. False when the key
+    // is used up here and the control must not take it.
+    bool TypedKey(const QKeyEvent* Key, const std::function<bool()>& WriteText);
 
     // The user changed the control; the text waits for UpdateRecord.
     void Modified() { FModified = true; }
