@@ -7,6 +7,7 @@
 #include "orderentry/About.h"
 #include "orderentry/DataMod.h"
 #include "orderentry/Startup.h"
+#include "orderentry/order_form.h"
 
 #include "platform/data/alias.h"
 #include "platform/widgets/application.h"
@@ -197,7 +198,7 @@ void TMainForm::FormDestroy(TObject*)
 
 void TMainForm::NewOrder(TObject*)
 {
-    // The order entry window takes over here (EdOrderForm->EnterNewOrder) once it exists.
+    EdOrderForm->EnterNewOrder();
 }
 
 void TMainForm::BrowseCustOrd(TObject*)

@@ -9,6 +9,9 @@
 #include "orderentry/DataMod.h"
 #include "orderentry/Main.h"
 #include "orderentry/Splash.h"
+#include "orderentry/date_form.h"
+#include "orderentry/order_form.h"
+#include "localization/langwiz.h"
 
 #include "platform/widgets/application.h"
 #include "platform/core/formatsettings_locale.h"
@@ -106,11 +109,16 @@ void CreateApplicationObjects()
     ApplicationComponents().append(VornData);
     Step(QStringLiteral("VornData"));
     Create(MainForm, QStringLiteral("MainForm"));
-    // BrPartsForm, QueryCustDlg, EdPartsForm, BrCustOrdForm, EdCustForm, EdOrderForm,
-    // SearchDlg and BrDateForm come here, in that order.
+    // BrPartsForm, QueryCustDlg, EdPartsForm, BrCustOrdForm and EdCustForm come here,
+    // in that order.
+    Create(EdOrderForm, QStringLiteral("EdOrderForm"));
+    // SearchDlg comes here.
+    Create(BrDateForm, QStringLiteral("BrDateForm"));
     Create(AboutBox, QStringLiteral("AboutBox"));
-    // PickRpt, CustomerByInvoiceReport, OrdersByDateReport, InvoiceByOrderNoReport,
-    // PickOrderNoDlg and LWizard come here, in that order.
+    // PickRpt, CustomerByInvoiceReport, OrdersByDateReport, InvoiceByOrderNoReport and
+    // PickOrderNoDlg come here, in that order.
+    // The language wizard last: each left Alt+L makes one for the form and frees it.
+    InstallLanguageWizard();
 }
 
 void FreeApplicationObjects()

@@ -1,4 +1,4 @@
-// Draws the pictures of Vornapp: the logo (a sailboat before a sun) and the six
+// Draws the pictures of Vornapp: the logo (a sailboat before a sun) and the
 // button pictures, as XPM files that are committed beside this file. Run it again
 // after changing a drawing: vornapp_drawimages orderentry/images
 //
@@ -196,6 +196,27 @@ QImage CloseApp()
     return image;
 }
 
+QImage Calendar()
+{
+    QImage image = Blank(16, 16);
+    QPainter p(&image);
+    // A month sheet: a red band with two rings over rows of days.
+    Pen(p, QColor(0, 0, 0));
+    p.setBrush(Qt::white);
+    p.drawRect(1, 2, 13, 12);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 0, 0));
+    p.drawRect(2, 3, 12, 3);
+    Pen(p, QColor(0, 0, 0));
+    p.drawLine(4, 1, 4, 3);
+    p.drawLine(11, 1, 11, 3);
+    Pen(p, QColor(128, 128, 128));
+    for (int y = 8; y <= 12; y += 2)
+        for (int x = 3; x <= 12; x += 3)
+            p.drawLine(x, y, x + 1, y);
+    return image;
+}
+
 bool Save(const QImage& image, const QDir& folder, const char* name)
 {
     QString path = folder.filePath(QString::fromLatin1(name));
@@ -220,6 +241,6 @@ int main(int argc, char** argv)
     bool ok = Save(Logo(), folder, "logo.xpm") && Save(NewOrder(), folder, "neworder.xpm") &&
               Save(Browse(), folder, "browse.xpm") && Save(Parts(), folder, "parts.xpm") &&
               Save(Reports(), folder, "reports.xpm") && Save(Help(), folder, "help.xpm") &&
-              Save(CloseApp(), folder, "close.xpm");
+              Save(CloseApp(), folder, "close.xpm") && Save(Calendar(), folder, "calendar.xpm");
     return ok ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "orderentry/DataMod.h"
 #include "orderentry/Main.h"
 #include "orderentry/Splash.h"
+#include "orderentry/order_form.h"
 #include "orderentry/Startup.h"
 #include "orderentry/tests/main_fixture.h"
 
@@ -16,6 +17,7 @@
 #include "platform/data/field.h"
 #include "platform/core/formatsettings.h"
 #include "platform/widgets/messages.h"
+#include "xmllib/strs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -175,11 +177,12 @@ private slots:
 
         QVERIFY(StartOrderEntry());
 
-        QCOMPARE(steps, QStringList({"Splash", "VornData", "MainForm", "AboutBox", "SplashGone"}));
+        QCOMPARE(steps, QStringList({"Splash", "VornData", "MainForm", "EdOrderForm", "BrDateForm", "AboutBox",
+                                     "SplashGone"}));
         QVERIFY(splashPaintedFirst);
         QVERIFY(dataBeforeMain);
         QVERIFY(messages.Requests.empty());
-        QCOMPARE(ComponentNames(), QStringList({"VornData", "MainForm", "AboutBox"}));
+        QCOMPARE(ComponentNames(), QStringList({"VornData", "MainForm", "EdOrderForm", "BrDateForm", "AboutBox"}));
         QCOMPARE(Application->Title, QString("Quorvale Order Entry"));
         QCOMPARE(Application->HelpFile, QString("VORNAPP.HLP"));
         QVERIFY(!SplashShown());
@@ -245,10 +248,43 @@ private slots:
         QVERIFY2(messages[0].Text.startsWith("Unable to write to "), qPrintable(messages[0].Text));
         QVERIFY(messages[0].Text.endsWith("RPTSMITH.CON"));
         // Shown once the splash had gone, and the start went on to its end.
-        QCOMPARE(stepsAtMessage, QStringList({"Splash", "VornData", "MainForm", "AboutBox", "SplashGone"}));
-        QCOMPARE(ComponentNames(), QStringList({"VornData", "MainForm", "AboutBox"}));
+        QCOMPARE(stepsAtMessage, QStringList({"Splash", "VornData", "MainForm", "EdOrderForm", "BrDateForm",
+                                              "AboutBox", "SplashGone"}));
+        QCOMPARE(ComponentNames(), QStringList({"VornData", "MainForm", "EdOrderForm", "BrDateForm", "AboutBox"}));
         QVERIFY(MainForm && !MainForm->isVisible());
         QVERIFY(VornData->Database->Connected());
+    }
+
+    void unreadableLanguageFileIsReportedAndTheStartGoesOn()
+    {
+        FBox->WriteConfig(LocalAlias(*FBox));
+        FBox->PlaceProgram(true);
+        const QString folder = QFile::decodeName(QByteArray::fromStdString(AppFolder));
+        QVERIFY(QDir().mkpath(folder));
+        QFile file(folder + "lang.xml");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<Language><TEdOrderForm Caption=\"Auftrag\"");
+        file.close();
+        QStringList steps;
+        OnStartupStep = [&](const QString& step) { steps << step; };
+        QList<TMessageRequest> messages;
+        QStringList stepsAtMessage;
+        TMessageResponderScope responder([&](const TMessageRequest& request) {
+            messages << request;
+            stepsAtMessage = steps;
+            return mrOk;
+        });
+
+        const bool started = StartOrderEntry();
+
+        QDir(folder).removeRecursively();
+        QVERIFY(started);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].Text.contains(folder + "lang.xml.bak"), qPrintable(messages[0].Text));
+        // Shown once the splash had gone; the order form started untranslated.
+        QCOMPARE(stepsAtMessage.last(), QString("SplashGone"));
+        QVERIFY(EdOrderForm);
+        QCOMPARE(EdOrderForm->windowTitle(), QString("9"));
     }
 
     void readOnlySettingsFolderIsReportedAndTheStartGoesOn()
