@@ -117,6 +117,17 @@ void TLnForm::ApplyNode(TXMLNode* Node, const QString& Prefix)
 bool TLnForm::eventFilter(QObject* Watched, QEvent* Event)
 {
     const QEvent::Type Type = Event->type();
+    // Left Alt+L is the form's before any control's: a mnemonic such as "C&lose"
+    // would otherwise take the key as a shortcut and the form would never see it.
+    if (Type == QEvent::ShortcutOverride) {
+        auto* Key = static_cast<QKeyEvent*>(Event);
+        auto* Widget = qobject_cast<QWidget*>(Watched);
+        if (FKeyPreview && FLeftAltDown && Key->key() == Qt::Key_L && Widget && Widget->window() == this) {
+            Event->accept();
+            return true;
+        }
+        return false;
+    }
     if (Type != QEvent::KeyPress && Type != QEvent::KeyRelease)
         return false;
     auto* Key = static_cast<QKeyEvent*>(Event);

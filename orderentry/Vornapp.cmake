@@ -66,3 +66,9 @@ quorvale_test(startup_test tests/startup_test.cpp tests/main_fixture.h
 # The program itself is started, to end it by a signal.
 target_compile_definitions(startup_test PRIVATE VORNAPP_PROGRAM="$<TARGET_FILE:Vornapp>")
 add_dependencies(startup_test Vornapp)
+quorvale_test(order_form_wizard_test tests/order_form_wizard_test.cpp tests/order_fixture.h
+  ../localization/tests/wizarddriver.h
+  LIBS vornapp_forms testsupport)
+# The restart starts from the shipped language file.
+target_compile_definitions(order_form_wizard_test PRIVATE
+  VORNAPP_LANG_FILE="${CMAKE_CURRENT_SOURCE_DIR}/lang.xml")
