@@ -47,8 +47,10 @@ void ReportWaiting()
 // Set when the session ended before the main window was shown.
 bool SessionEnded = false;
 
-// The end of the session closes the main window as its close box would; a signal that
-// comes while that close is still asking its questions adds nothing.
+// The end of the session closes the windows as their close boxes would: a modal form
+// (the order form) first, so its questions about unsaved work are asked and a "no"
+// keeps the program running, then the main window. A signal that comes while a close
+// is still asking its questions adds nothing.
 void CloseForSessionEnd(int)
 {
     static bool closing = false;
@@ -60,6 +62,15 @@ void CloseForSessionEnd(int)
         return;
     closing = true;
     try {
+        while (auto* modal = qobject_cast<TForm*>(QApplication::activeModalWidget())) {
+            if (modal == MainForm)
+                break;
+            modal->Close();
+            if (modal->isVisible()) {
+                closing = false;
+                return;
+            }
+        }
         MainForm->Close();
     } catch (...) {
         closing = false;

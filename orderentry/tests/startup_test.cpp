@@ -482,6 +482,57 @@ private slots:
         QVERIFY(!MainForm);
     }
 
+    void sessionEndAsksAboutAnOrderBeingEntered()
+    {
+        // A new order open in the order form: the end of the session closes the form as
+        // its close box would, so the clerk is asked; "no" keeps the program and the
+        // order, the next end with "yes" drops the order and ends the program.
+        FBox->WriteConfig(LocalAlias(*FBox));
+        // The order form writes its language file beside the program when it closes.
+        QVERIFY(QDir().mkpath(QString::fromStdString(AppFolder)));
+        const double ordersBefore = FBox->Number("SELECT COUNT(*) FROM ORDERS");
+        QStringList asked;
+        TModalResult answer = mrCancel;
+        TMessageResponderScope responder([&](const TMessageRequest& request) {
+            asked << request.Text;
+            return answer;
+        });
+        bool ranOn = false;
+        QTimer open, signal;
+        open.setSingleShot(true);
+        connect(&open, &QTimer::timeout, [] { EdOrderForm->EnterNewOrder(); });
+        int phase = 0;
+        connect(&signal, &QTimer::timeout, [&] {
+            if (phase == 0 && MainForm && MainForm->isVisible()) {
+                phase = 1;
+                open.start(0);
+            } else if (phase == 1 && EdOrderForm && EdOrderForm->isVisible()
+                       && VornData->Orders->State() == dsInsert) {
+                phase = 2;
+                ::raise(SIGTERM);
+            } else if (phase == 2 && asked.size() == 1) {
+                phase = 3;
+                ranOn = EdOrderForm->isVisible() && MainForm->isVisible()
+                    && VornData->Orders->State() == dsInsert;
+                answer = mrYes;
+                ::raise(SIGHUP);
+            }
+        });
+        signal.start(20);
+        QTimer safety;
+        safety.setSingleShot(true);
+        connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        safety.start(60000);
+
+        const int result = RunOrderEntry();
+
+        QCOMPARE(result, 0);
+        QVERIFY(ranOn);
+        QCOMPARE(asked, QStringList({"Unsaved changes, exit anyway?", "Unsaved changes, exit anyway?"}));
+        QCOMPARE(FBox->Number("SELECT COUNT(*) FROM ORDERS"), ordersBefore);
+        QVERIFY(!MainForm);
+    }
+
     void sessionEndDuringTheStartEndsTheProgram()
     {
         // A signal while the windows are still being made: the start runs to its end
