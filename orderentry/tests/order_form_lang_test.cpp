@@ -79,10 +79,7 @@ class OrderFormLangTest : public QObject {
 
     QStringList Asked() const
     {
-        QStringList texts;
-        for (const TMessageRequest& r : FUser->Requests)
-            texts << r.Text;
-        return texts;
+        return FUser->Texts();
     }
 
 private slots:

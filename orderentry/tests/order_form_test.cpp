@@ -61,10 +61,7 @@ class OrderFormTest : public QObject {
 
     QStringList Asked() const
     {
-        QStringList texts;
-        for (const TMessageRequest& r : FUser->Requests)
-            texts << r.Text;
-        return texts;
+        return FUser->Texts();
     }
 
     double NextOrderNo() const { return FStore->Number("SELECT NewKey FROM NEXTORD"); }

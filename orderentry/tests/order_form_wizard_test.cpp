@@ -93,10 +93,7 @@ class OrderFormWizardTest : public QObject {
 
     QStringList Asked() const
     {
-        QStringList texts;
-        for (const TMessageRequest& r : FUser->Requests)
-            texts << r.Text;
-        return texts;
+        return FUser->Texts();
     }
 
 private slots:

@@ -210,3 +210,11 @@ TMessageRecorder::TMessageRecorder(std::vector<TModalResult> Answers_, TModalRes
 }
 
 TMessageRecorder::~TMessageRecorder() = default;
+
+QStringList TMessageRecorder::Texts() const
+{
+    QStringList texts;
+    for (const TMessageRequest& request : Requests)
+        texts << request.Text;
+    return texts;
+}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <initializer_list>
@@ -122,6 +123,8 @@ public:
 
     std::vector<TMessageRequest> Requests;
     std::vector<TModalResult> Answers;
+    // The texts of the requests, in the order asked.
+    QStringList Texts() const;
     TModalResult Otherwise;
 
 private:
