@@ -1,6 +1,6 @@
 // The benchmarks' order database: ORDERS orders built by the order-database builder in
 // FOLDER (a temporary one by default) unless it holds them already, reached through
-// the engine alias BENCH.
+// the engine alias BENCH (and DBDEMOS, as the order-entry program names its data).
 #pragma once
 
 #include "platform/data/localstore.h"
@@ -44,7 +44,9 @@ struct TBenchOrders {
         }
         QFile cfg(Dir.filePath("engine.ini"));
         cfg.open(QIODevice::WriteOnly);
-        QTextStream(&cfg) << "[BENCH]\nDRIVER=PARADOX\nPATH=" << Folder << "\n";
+        // DBDEMOS too, the alias the order-entry program's data module connects under.
+        for (const char* alias : {"BENCH", "DBDEMOS"})
+            QTextStream(&cfg) << "[" << alias << "]\nDRIVER=PARADOX\nPATH=" << Folder << "\n";
         cfg.close();
         qputenv("VORN_ENGINE_CONFIG", Dir.filePath("engine.ini").toUtf8());
         return true;

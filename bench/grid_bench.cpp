@@ -12,6 +12,7 @@
 // The Qt view's paging and jumping once every row is in memory is printed as well.
 // Targets for the grid: first page, Ctrl+End and thumb under 50 ms, a page under 5 ms,
 // peak memory under 100 MB, and faster than the Qt model on every line.
+// Then the order-entry browsers on the same database (grid_bench_browsers.cpp).
 //
 //   grid_bench [ORDERS [FOLDER]]
 //
@@ -25,6 +26,7 @@
 #include "platform/data/localstore.h"
 #include "platform/data/table.h"
 #include "bench/bench_orders.h"
+#include "bench/grid_bench_browsers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -324,5 +326,7 @@ int main(int argc, char** argv)
     std::printf("OrderNo of the last row: %s / %s; after 100 pages: %s / %s; at the top after the thumb: %s / %s\n",
                 qPrintable(grid.endCell), qPrintable(qt.endCell), qPrintable(grid.pageCell), qPrintable(qt.pageCell),
                 qPrintable(grid.thumbCell), qPrintable(qt.thumbCell));
+    std::fflush(stdout);
+    BenchBrowsers();
     return 0;
 }

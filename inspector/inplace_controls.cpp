@@ -15,7 +15,9 @@
 #include "xmllib/strs.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -301,6 +303,13 @@ void TZInplaceEdit::keyPressEvent(QKeyEvent* Event)
             ShowErrors([&] { FButton->DropDown(); });
         return;
     }
+    // Insert, and Delete where nothing can be typed (a read-only value), are the
+    // row's own: they add and remove elements when the inspector allows it.
+    const bool Plain = !(Mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (FInspector->AllowStructureEdits() && Plain && (Key == Qt::Key_Insert || (Key == Qt::Key_Delete && isReadOnly()))) {
+        ShowErrors([&] { FInspector->KeyDown(Key, Mods); });
+        return;
+    }
     FNoAutoComplete = Key == Qt::Key_Delete;
     const bool Enter = Key == Qt::Key_Return || Key == Qt::Key_Enter;
     if (Enter && (Mods & Qt::ControlModifier)) {
@@ -371,6 +380,17 @@ void TZInplaceEdit::focusOutEvent(QFocusEvent* Event)
         // A refused value cannot be left by clicking elsewhere in the program.
         QTimer::singleShot(0, this, [this] { SetFocus(); });
     }
+}
+
+void TZInplaceEdit::contextMenuEvent(QContextMenuEvent* Event)
+{
+    if (!FInspector->AllowStructureEdits()) {
+        QLineEdit::contextMenuEvent(Event);
+        return;
+    }
+    // The edit's own items, then the row's.
+    Event->accept();
+    ShowErrors([&] { FInspector->ShowStructureMenu(FInspector->SelectedRow(), Event->globalPos(), createStandardContextMenu()); });
 }
 
 void TZInplaceEdit::mousePressEvent(QMouseEvent* Event)

@@ -115,6 +115,7 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
 
 private:
     void UserChanged();

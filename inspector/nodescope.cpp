@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStyleHints>
 #include <QScrollBar>
@@ -131,6 +132,8 @@ void TNodescope::LoadNode(TXMLNode* ANode)
     FNode = ANode;
     FPaintErrorShown = false;
     HideHint();
+    // Its actions name nodes of the old tree.
+    DropStructureMenu();
     ClearRows();
     if (FDestroying)
         return;
@@ -412,6 +415,23 @@ void TNodescope::KeyDown(int Key, Qt::KeyboardModifiers Shift)
             ToggleExpand();
         SelectRow(FRow);
         break;
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+        if (FAllowStructureEdits && !FReadOnly && !(Shift & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier))) {
+            if (Key == Qt::Key_Delete) {
+                RemoveRow(FRow);
+            } else {
+                // The menu opens below the selected row's caption, or at the top.
+                QPoint At(0, 0);
+                if (FRow >= 0 && FRowHeight > 0)
+                    At = QPoint(FRows->Rows(FRow)->Level * 10 + 13, (FRow - FTopRow + 1) * FRowHeight);
+                QMenu* Menu = ShowStructureMenu(FRow, viewport()->mapToGlobal(At));
+                // Right or Enter opens the first list of elements to add.
+                if (!Menu->actions().isEmpty())
+                    Menu->setActiveAction(Menu->actions().first());
+            }
+        }
+        break;
     default:
         break;
     }
@@ -450,6 +470,15 @@ void TNodescope::keyPressEvent(QKeyEvent* Event)
         Guarded([&] { KeyDown(Key, Event->modifiers()); });
         Event->accept();
         return;
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+        if (FAllowStructureEdits) {
+            Guarded([&] { KeyDown(Key, Event->modifiers()); });
+            Event->accept();
+            return;
+        }
+        Event->ignore();
+        break;
     default:
         // Not the scroll area's own paging: the view follows the selection only.
         Event->ignore();

@@ -10,6 +10,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QLabel>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+class QMenu;
 class TZInplaceEdit;
 
 enum TEditKind : uint8_t { ekText = 0, ekButton = 1, ekList = 2, ekBoolean = 3, ekDate = 4 };
@@ -100,6 +102,7 @@ class TNodescope : public QAbstractScrollArea {
     Q_PROPERTY(int ScrollBarStyle READ ScrollBarStyle WRITE SetScrollBarStyle)
     Q_PROPERTY(uint Color READ Color WRITE SetColor)
     Q_PROPERTY(int BorderStyle READ BorderStyle WRITE SetBorderStyle)
+    Q_PROPERTY(bool AllowStructureEdits READ AllowStructureEdits WRITE SetAllowStructureEdits)
 
 public:
     explicit TNodescope(QWidget* AOwner = nullptr);
@@ -121,6 +124,10 @@ public:
     void SetColor(TColor Value);
     int BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(int Value);
+    // Off by default. On: a context menu on the rows, Insert and Delete add and
+    // remove elements within what the schema allows (not while ReadOnly).
+    bool AllowStructureEdits() const { return FAllowStructureEdits; }
+    void SetAllowStructureEdits(bool Value) { FAllowStructureEdits = Value; }
 
     // Plain references, read at the next assignment of Node; neither is owned.
     TXMLNode* SchemaNode() const { return FSchemaNode; }
@@ -137,6 +144,8 @@ public:
     TGetXMLDictionary OnGetDictionary;
     TDrawPropertyEvent OnDrawProperty;
     TNotifyEvent OnButton;
+    // An element was added or removed; the rows are already rebuilt.
+    TNotifyEvent OnStructureChange;
 
     // The clock behind click times and the drop-down's incremental search; an
     // empty one puts the monotonic clock back.
@@ -179,6 +188,29 @@ public:
     void KeyDown(int Key, Qt::KeyboardModifiers Shift);
     void KeyUp(int Key, Qt::KeyboardModifiers Shift);
 
+    // Structure edits (nodescope_structure.cpp).
+    // The element whose content row Index belongs to, with the declaration it is
+    // shown under: the parent row's, or Node and SchemaNode for top-level rows and
+    // for -1 (the space below the rows).
+    std::pair<TXMLNode*, TXMLNode*> RowContainer(int Index) const;
+    // The element row Index stands for and its declaration; nils for other rows.
+    std::pair<TXMLNode*, TXMLNode*> RowElement(int Index) const;
+    // Adds one more element of ElementDeclaration to Element at its schema place,
+    // shows it and selects its row. Nil when the schema allows no more of it or the
+    // pending value is refused.
+    TXMLNode* AddElement(TXMLNode* Element, TXMLNode* Declaration, TXMLNode* ElementDeclaration);
+    // Removes the element of row Index. A required one is refused with a message
+    // naming it; one holding elements is removed only when the user confirms.
+    bool RemoveRow(int Index);
+    // The context menu of row Index (-1: below the rows), shown at GlobalPos without
+    // waiting; Base (taken over) holds items of its own to go first. The control
+    // keeps the menu until the next one.
+    QMenu* ShowStructureMenu(int Index, const QPoint& GlobalPos, QMenu* Base = nullptr);
+    QMenu* StructureMenu() const;
+    // Rows of the whole object, shown or not, whose value is required and empty (the
+    // red captions). Reads only: no missing element is created to count it.
+    int RequiredEmptyCount() const;
+
     // Layout (client coordinates of the viewport).
     int ClientWidth() const;
     int ClientHeight() const;
@@ -220,6 +252,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void wheelEvent(QWheelEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
     bool viewportEvent(QEvent* Event) override;
     void scrollContentsBy(int Dx, int Dy) override;
 
@@ -236,6 +269,17 @@ private:
     void ApplyScrollBarStyle();
     // Runs Action and shows any error in the error box, as the event loop would.
     void Guarded(const std::function<void()>& Action);
+    // Rebuilds the rows around a change of the tree made by Change, which returns
+    // the element whose row is to be selected (nil: the row at the old index).
+    // Expanded rows stay expanded, except row SkipRow and its children; KeepOpen
+    // (element and declaration) is expanded too.
+    void Restructure(const std::function<TXMLNode*()>& Change, int SkipRow, std::pair<TXMLNode*, TXMLNode*> KeepOpen);
+    // Builds the rows, expands those of Open and selects Target's row (else OldRow).
+    void Reopen(const std::vector<std::pair<TXMLNode*, TXMLNode*>>& Open, TXMLNode* Target, int OldRow);
+    void AddStructureActions(QMenu* Menu, int Index);
+    // After a menu command: the focus goes to the edit of the selected row.
+    void TakeFocus();
+    void DropStructureMenu();
 
     TZEditorList* FRows;
     TZInplaceEdit* FInplaceEdit = nullptr;
@@ -275,4 +319,6 @@ private:
     // A painting error is reported once per node: the box's own repaint would
     // otherwise raise it again without end.
     bool FPaintErrorShown = false;
+    bool FAllowStructureEdits = false;
+    QPointer<QMenu> FStructureMenu;
 };

@@ -1,7 +1,9 @@
 // XML Schema declarations read as row rules. Nothing is cached: every rule reads
 // the live trees, so an edited schema or document is seen at the next question.
 // Rows follow the schema's order; a child that does not fit the declaration
-// expected at its place gets no row.
+// expected at its place gets no row. The members of an all group may stand in any
+// order: the group takes the run of children that carry its members' names, and
+// each member is found within that run.
 #include "inspector/xsd_rules.h"
 
 #include "platform/core/convert.h"
@@ -101,48 +103,6 @@ const int MaxGroupDepth = 64;
 
 const int Unbounded = 10000;
 
-int MinOccursOf(TXMLNode* C)
-{
-    const std::string Text = C->GetAttribute("minOccurs");
-    return Text.empty() ? 1 : StrToInt(Text);
-}
-
-int MaxOccursOf(TXMLNode* C)
-{
-    const std::string Text = C->GetAttribute("maxOccurs");
-    if (Text.empty())
-        return 1;
-    if (Text == "unbounded")
-        return Unbounded;
-    return StrToInt(Text);
-}
-
-std::string ElementNameOf(TXMLNode* C)
-{
-    std::string Name = C->GetAttribute("name");
-    return Name.empty() ? C->GetAttribute("ref") : Name;
-}
-
-// The node that describes a declaration for rows and insertion.
-TXMLNode* RowsNode(TXMLNode* D)
-{
-    const std::string Type = D->GetAttribute("type");
-    if (!Type.empty())
-        return FindGlobal(D, Type);
-    const std::string Ref = D->GetAttribute("ref");
-    if (!Ref.empty())
-        return FindGlobal(D, Ref);
-    return D;
-}
-
-bool IsGroup(const std::string& Name, const std::string& Prefix)
-{
-    for (const char* Local : {"simpleContent", "extension", "restriction", "sequence", "choice"})
-        if (Name == Prefix + Local)
-            return true;
-    return false;
-}
-
 bool PassesFilter(TXMLNode* FilterNode, TXMLNode* Node)
 {
     if (!FilterNode)
@@ -191,7 +151,21 @@ void FindPlace(TXMLNode* D, TXMLNode* E, const std::string& NewName, const std::
             } else {
                 FindPlace(C, E, NewName, Prefix, Position, Depth + 1, Place);
             }
-        } else if (IsGroup(C->Name, Prefix)) {
+        } else if (C->Name == Prefix + "all") {
+            const int Start = Position;
+            Position = AllGroupEnd(C, E, Start);
+            for (TXMLNode* A : AllMembers(C)) {
+                if (ElementNameOf(A) != NewName)
+                    continue;
+                const int Count = static_cast<int>(AllOccurrences(A, E, Start, Position).size());
+                if (Count < MaxOccursOf(A)) {
+                    Place.Found = true;
+                    Place.Index = AllGroupInsertIndex(C, A, E, Start, Position);
+                    Place.Occurrences = Count;
+                }
+                break;
+            }
+        } else if (IsContentGroup(C->Name, Prefix)) {
             FindPlace(C, E, NewName, Prefix, Position, Depth + 1, Place);
         }
     }
@@ -211,7 +185,37 @@ void InsertAt(TXMLNode* Element, TXMLNode* NewElement, int Index)
     NewElement->Parent = Element;
 }
 
-void EnumRows(TXMLNode* D, TXMLNode* E, int& Position, TXMLNode* FilterNode, const TSchemaRowProc& Proc, int Depth)
+// An all group's members stand in any order: each gets the rows of its own
+// occurrences among the group's children, in the group's declaration order. A
+// required member that is missing while the element has content there is created,
+// as in a sequence, at the place its declaration order gives it.
+void EnumAllRows(TXMLNode* All, TXMLNode* E, int& Position, TXMLNode* FilterNode, const TSchemaRowProc& Proc,
+                 bool InsertMissing)
+{
+    const int Start = Position;
+    int End = AllGroupEnd(All, E, Start);
+    for (TXMLNode* A : AllMembers(All)) {
+        std::vector<int> Found = AllOccurrences(A, E, Start, End);
+        if (InsertMissing && Found.empty() && MinOccursOf(A) > 0 && Start < E->ChildCount()) {
+            std::unique_ptr<TXMLNode> New(CreateSkeleton(A, true, true));
+            New->Name = ElementNameOf(A);
+            const int Index = AllGroupInsertIndex(All, A, E, Start, End);
+            InsertAt(E, New.release(), Index);
+            ++End;
+            Found.push_back(Index);
+        }
+        const int MaxOccurs = MaxOccursOf(A);
+        for (int I = 0; I < static_cast<int>(Found.size()) && I < MaxOccurs; ++I) {
+            TXMLNode* Child = E->Child(Found[I]);
+            if (PassesFilter(FilterNode, Child))
+                Proc(Child, A);
+        }
+    }
+    Position = End;
+}
+
+void EnumRows(TXMLNode* D, TXMLNode* E, int& Position, TXMLNode* FilterNode, const TSchemaRowProc& Proc, int Depth,
+              bool InsertMissing)
 {
     if (Depth > MaxGroupDepth)
         return;
@@ -228,7 +232,7 @@ void EnumRows(TXMLNode* D, TXMLNode* E, int& Position, TXMLNode* FilterNode, con
             const std::string Name = ElementNameOf(C);
             const int MinOccurs = MinOccursOf(C);
             const int MaxOccurs = MaxOccursOf(C);
-            if (Position < E->ChildCount() && MinOccurs > 0 && E->Child(Position)->Name != Name) {
+            if (InsertMissing && Position < E->ChildCount() && MinOccurs > 0 && E->Child(Position)->Name != Name) {
                 std::unique_ptr<TXMLNode> New(CreateSkeleton(C, true, true));
                 New->Name = Name;
                 // An element whose own occurrences already stand where the schema
@@ -251,10 +255,12 @@ void EnumRows(TXMLNode* D, TXMLNode* E, int& Position, TXMLNode* FilterNode, con
                 if (PassesFilter(FilterNode, E))
                     Proc(E, C);
             } else {
-                EnumRows(C, E, Position, FilterNode, Proc, Depth + 1);
+                EnumRows(C, E, Position, FilterNode, Proc, Depth + 1, InsertMissing);
             }
-        } else if (IsGroup(C->Name, Prefix)) {
-            EnumRows(C, E, Position, FilterNode, Proc, Depth + 1);
+        } else if (C->Name == Prefix + "all") {
+            EnumAllRows(C, E, Position, FilterNode, Proc, InsertMissing);
+        } else if (IsContentGroup(C->Name, Prefix)) {
+            EnumRows(C, E, Position, FilterNode, Proc, Depth + 1, InsertMissing);
         }
     }
 }
@@ -431,10 +437,106 @@ bool IsRequiredDeclaration(TXMLNode* Declaration)
 
 // ---------------------------------------------------------------------------
 
-void EnumSchemaRows(TXMLNode* Declaration, TXMLNode* Element, int& Position, TXMLNode* FilterNode,
-                    const TSchemaRowProc& Proc)
+int MinOccursOf(TXMLNode* C)
 {
-    EnumRows(Declaration, Element, Position, FilterNode, Proc, 0);
+    const std::string Text = C->GetAttribute("minOccurs");
+    return Text.empty() ? 1 : StrToInt(Text);
+}
+
+int MaxOccursOf(TXMLNode* C)
+{
+    const std::string Text = C->GetAttribute("maxOccurs");
+    if (Text.empty())
+        return 1;
+    if (Text == "unbounded")
+        return Unbounded;
+    return StrToInt(Text);
+}
+
+std::string ElementNameOf(TXMLNode* C)
+{
+    std::string Name = C->GetAttribute("name");
+    return Name.empty() ? C->GetAttribute("ref") : Name;
+}
+
+TXMLNode* RowsNode(TXMLNode* D)
+{
+    const std::string Type = D->GetAttribute("type");
+    if (!Type.empty())
+        return FindGlobal(D, Type);
+    const std::string Ref = D->GetAttribute("ref");
+    if (!Ref.empty())
+        return FindGlobal(D, Ref);
+    return D;
+}
+
+bool IsContentGroup(const std::string& Name, const std::string& Prefix)
+{
+    for (const char* Local : {"simpleContent", "extension", "restriction", "sequence", "choice"})
+        if (Name == Prefix + Local)
+            return true;
+    return false;
+}
+
+std::vector<TXMLNode*> AllMembers(TXMLNode* All)
+{
+    std::vector<TXMLNode*> Result;
+    const std::string Prefix = RootPrefix(All);
+    for (int I = 0; I < All->ChildCount(); ++I)
+        if (All->Child(I)->Name == Prefix + "element")
+            Result.push_back(All->Child(I));
+    return Result;
+}
+
+namespace {
+
+// The place of a name among an all group's members; -1 for none of them.
+int MemberRank(const std::vector<TXMLNode*>& Members, const std::string& Name)
+{
+    for (int I = 0; I < static_cast<int>(Members.size()); ++I)
+        if (ElementNameOf(Members[I]) == Name)
+            return I;
+    return -1;
+}
+
+} // namespace
+
+int AllGroupEnd(TXMLNode* All, TXMLNode* Element, int Start)
+{
+    const std::vector<TXMLNode*> Members = AllMembers(All);
+    int End = Start;
+    while (End < Element->ChildCount() && MemberRank(Members, Element->Child(End)->Name) >= 0)
+        ++End;
+    return End;
+}
+
+std::vector<int> AllOccurrences(TXMLNode* Member, TXMLNode* Element, int Start, int End)
+{
+    std::vector<int> Result;
+    const std::string Name = ElementNameOf(Member);
+    for (int I = Start; I < End; ++I)
+        if (Element->Child(I)->Name == Name)
+            Result.push_back(I);
+    return Result;
+}
+
+int AllGroupInsertIndex(TXMLNode* All, TXMLNode* Member, TXMLNode* Element, int Start, int End)
+{
+    const std::vector<TXMLNode*> Members = AllMembers(All);
+    const int Rank = MemberRank(Members, ElementNameOf(Member));
+    int Index = Start;
+    for (int I = Start; I < End; ++I)
+        if (MemberRank(Members, Element->Child(I)->Name) <= Rank)
+            Index = I + 1;
+    return Index;
+}
+
+// ---------------------------------------------------------------------------
+
+void EnumSchemaRows(TXMLNode* Declaration, TXMLNode* Element, int& Position, TXMLNode* FilterNode,
+                    const TSchemaRowProc& Proc, bool InsertMissing)
+{
+    EnumRows(Declaration, Element, Position, FilterNode, Proc, 0, InsertMissing);
 }
 
 bool InsertBySchema(TXMLNode* TypeNode, TXMLNode* Element, TXMLNode* NewElement)

@@ -59,10 +59,30 @@ using TSchemaRowProc = std::function<void(TXMLNode* Node, TXMLNode* Declaration)
 
 // Hands Proc the rows that describe Element under Declaration, in schema order.
 // Position indexes Element's children and moves past every child that gets a row.
-// A child outside FilterNode (when given) gets no row. May insert missing required
-// elements into Element.
+// A child outside FilterNode (when given) gets no row. Inserts missing required
+// elements into Element unless InsertMissing is false, which leaves the tree as it is.
 void EnumSchemaRows(TXMLNode* Declaration, TXMLNode* Element, int& Position, TXMLNode* FilterNode,
-                    const TSchemaRowProc& Proc);
+                    const TSchemaRowProc& Proc, bool InsertMissing = true);
 // Puts NewElement among Element's children where the content under TypeNode places
 // it. Returns false, and leaves NewElement to the caller, when no place accepts it.
 bool InsertBySchema(TXMLNode* TypeNode, TXMLNode* Element, TXMLNode* NewElement);
+
+// The content model as the rows read it.
+// minOccurs (1 when absent) and maxOccurs (1 when absent, "unbounded" 10000).
+int MinOccursOf(TXMLNode* ElementDeclaration);
+int MaxOccursOf(TXMLNode* ElementDeclaration);
+// The name an element declaration gives its elements: "name", else "ref" as written.
+std::string ElementNameOf(TXMLNode* ElementDeclaration);
+// The node whose children describe a declaration's content: its named type, else the
+// declaration it refers to, else itself; nil when the name is not found.
+TXMLNode* RowsNode(TXMLNode* Declaration);
+// simpleContent, extension, restriction, sequence or choice: walked into in order.
+bool IsContentGroup(const std::string& Name, const std::string& Prefix);
+// An all group: its member declarations, and among Element's children from Start on
+// the run that belongs to it (its members stand in any order): where the run ends,
+// a member's occurrences in it, and where one more of a member goes so that members
+// stay in declaration order.
+std::vector<TXMLNode*> AllMembers(TXMLNode* All);
+int AllGroupEnd(TXMLNode* All, TXMLNode* Element, int Start);
+std::vector<int> AllOccurrences(TXMLNode* Member, TXMLNode* Element, int Start, int End);
+int AllGroupInsertIndex(TXMLNode* All, TXMLNode* Member, TXMLNode* Element, int Start, int End);

@@ -1,4 +1,5 @@
-// The object editor's window: start-up reading, the inspector, and the save on exit.
+// The object editor's window: start-up reading, the inspector, the status line, and
+// the save on exit.
 #include "objecteditor/object_editor_window.h"
 
 #include "platform/widgets/application.h"
@@ -6,9 +7,12 @@
 #include "xmllib/strs.h"
 #include "ui_object_editor_window.h"
 #include "inspector/nodescope.h"
+#include "inspector/xsd_structure.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 
 #include <cerrno>
 
@@ -20,6 +24,23 @@ std::string& Folder()
 {
     static std::string Value;
     return Value;
+}
+
+// The global element declarations of a schema, for messages.
+std::string DeclaredElements(TXMLNode* Schema)
+{
+    const std::string Element = RootPrefix(Schema) + "element";
+    std::string Names;
+    for (int I = 0; I < Schema->ChildCount(); ++I)
+        if (Schema->Child(I)->Name == Element && !Schema->Child(I)->GetAttribute("name").empty())
+            AddDelimited(Names, "\"" + Schema->Child(I)->GetAttribute("name") + "\"", ", ");
+    return Names;
+}
+
+TXMLNode* GlobalElement(TXMLNode* Schema, const std::string& Name)
+{
+    return Schema->Children ? FindElementByAttribute(Schema->Children, RootPrefix(Schema) + "element", "name", Name)
+                            : nullptr;
 }
 
 } // namespace
@@ -34,12 +55,19 @@ void TForm1::SetDataFolder(const std::string& F)
     Folder() = F.empty() || F.back() == '/' ? F : F + "/";
 }
 
-TForm1::TForm1(QWidget* Parent) : QWidget(Parent), ui(new Ui::TForm1)
+TForm1::TForm1(const TQuillpadOptions& Options, QWidget* Parent)
+    : QWidget(Parent), ui(new Ui::TForm1), FOptions(Options)
 {
     ui->setupUi(this);
     // The window system colour behind the rows.
     ui->Nodescope1->SetColor(0xFF000005);
+    FRequiredLabel = new QLabel(ui->StatusBar1);
+    FRequiredLabel->setObjectName("RequiredStatus");
+    ui->StatusBar1->addWidget(FRequiredLabel, 1);
+    ui->Nodescope1->OnChange = [this](TNodescope*, TXMLPropEditor*) { UpdateStatus(); };
+    ui->Nodescope1->OnStructureChange = [this](QObject*) { UpdateStatus(); };
     Application->Guard([this] { FormCreate(); });
+    UpdateStatus();
 }
 
 TForm1::~TForm1()
@@ -55,15 +83,54 @@ TNodescope* TForm1::Nodescope1() const
     return ui->Nodescope1;
 }
 
+std::string TForm1::SchemaFileName() const
+{
+    return FOptions.SchemaFile.empty() ? DataFolder() + "scheme.xsd" : FOptions.SchemaFile;
+}
+
+std::string TForm1::ObjectFileName() const
+{
+    return FOptions.ObjectFile.empty() ? DataFolder() + "object.xml" : FOptions.ObjectFile;
+}
+
+TXMLNode* TForm1::RootDeclaration(const std::string& SchemaFile) const
+{
+    std::string Root = FOptions.RootElement;
+    TXMLNode* Declaration = nullptr;
+    if (!Root.empty()) {
+        // A name given by the user must be an element the schema declares.
+        Declaration = GlobalElement(FSchema.get(), Root);
+    } else {
+        Root = "LegalCustomer";
+        Declaration = FSchema->FindChildByAttribute("name", Root);
+        if (!Declaration && !FOptions.SchemaFile.empty()) {
+            // A schema of the user's own with one element: that one is meant.
+            const std::string Element = RootPrefix(FSchema.get()) + "element";
+            int Count = 0;
+            for (int I = 0; I < FSchema->ChildCount(); ++I)
+                if (FSchema->Child(I)->Name == Element && !FSchema->Child(I)->GetAttribute("name").empty() &&
+                    ++Count == 1)
+                    Declaration = FSchema->Child(I);
+            if (Count != 1)
+                Declaration = nullptr;
+        }
+    }
+    if (Declaration)
+        return Declaration;
+    const std::string Declared = DeclaredElements(FSchema.get());
+    throw Exception("The schema \"" + SchemaFile + "\" declares no element \"" + Root + "\". " +
+                    (Declared.empty() ? std::string("It declares no element at all.")
+                                      : "It declares: " + Declared + "."));
+}
+
 void TForm1::FormCreate()
 {
-    const std::string SchemaFile = DataFolder() + "scheme.xsd";
-    const std::string ObjectFile = DataFolder() + "object.xml";
+    const std::string SchemaFile = SchemaFileName();
+    const std::string ObjectFile = ObjectFileName();
+    setWindowTitle(QFileInfo(QString::fromLocal8Bit(ObjectFile.c_str())).fileName() + " - Nodescope");
     FSchema.reset(TXMLNode::CreateFromFile(SchemaFile, nullptr));
-    TXMLNode* Declaration = FSchema->FindChildByAttribute("name", "LegalCustomer");
+    TXMLNode* Declaration = RootDeclaration(SchemaFile);
     ui->Nodescope1->SetSchemaNode(Declaration);
-    if (!Declaration)
-        throw Exception("No declaration named \"LegalCustomer\" in \"" + SchemaFile + "\"");
     try {
         FObject.reset(TXMLNode::CreateFromFile(ObjectFile, nullptr));
     } catch (const std::exception&) {
@@ -82,9 +149,22 @@ void TForm1::FormCreate()
         FObjectUnreadable = false;
         ui->Nodescope1->SetNode(nullptr);
     };
+    // A file named on the command line may be another kind of document: edited
+    // against this schema it would gain elements it has no use for.
+    const std::string Expected = Declaration->GetAttribute("name");
+    if (FObject && (!FOptions.SchemaFile.empty() || !FOptions.RootElement.empty()) && FObject->Name != Expected) {
+        SchemaFault();
+        throw Exception("\"" + ObjectFile + "\" holds the element \"" + FObject->Name + "\", not \"" + Expected +
+                        "\" of the schema \"" + SchemaFile + "\"; it is left as it is.");
+    }
     try {
-        if (!FObject)
+        // The sample's default holds every element it declares; an object of the
+        // user's own schema starts with what that schema requires, and the rest is
+        // added as needed.
+        if (!FObject && FOptions.SchemaFile.empty())
             FObject.reset(CreateSkeleton(Declaration, true, true));
+        else if (!FObject)
+            FObject.reset(NewSchemaElement(Declaration, ElementNameOf(Declaration)));
         ui->Nodescope1->SetNode(FObject.get());
     } catch (Exception& E) {
         // The error keeps its class; only its message learns what became of the object.
@@ -105,7 +185,7 @@ void TForm1::FormDestroy()
         return;
     // Pending typing in the edit is committed as leaving the edit would.
     ui->Nodescope1->PostEdit(false);
-    const std::string ObjectFile = DataFolder() + "object.xml";
+    const std::string ObjectFile = ObjectFileName();
     if (FObjectUnreadable) {
         // The unreadable file is kept for the user instead of vanishing unseen; only
         // once it is safely aside may the default instance take its place.
@@ -113,6 +193,24 @@ void TForm1::FormDestroy()
         FObjectUnreadable = false;
     }
     SaveFileAtomically(Object->GetIndentedXml(" "), ObjectFile);
+}
+
+QString TForm1::RequiredStatus() const
+{
+    if (!ui->Nodescope1->Node())
+        return QString();
+    int Count = 0;
+    Application->Guard([&] { Count = ui->Nodescope1->RequiredEmptyCount(); });
+    if (Count == 0)
+        return "No required row is empty";
+    if (Count == 1)
+        return "1 required row is empty";
+    return QString::number(Count) + " required rows are empty";
+}
+
+void TForm1::UpdateStatus()
+{
+    FRequiredLabel->setText(RequiredStatus());
 }
 
 void TForm1::KeepAside(const std::string& ObjectFile)

@@ -7,10 +7,19 @@
 #include "orderentry/About.h"
 #include "orderentry/DataMod.h"
 #include "orderentry/Startup.h"
+#include "orderentry/custord_form.h"
+#include "orderentry/customer_report.h"
+#include "orderentry/invoice_report.h"
 #include "orderentry/order_form.h"
+#include "orderentry/orders_report.h"
+#include "orderentry/pickorderno_dlg.h"
+#include "orderentry/pickrpt_dlg.h"
+#include "orderentry/querycust_dlg.h"
+#include "orderentry/parts_form.h"
 
 #include "platform/data/alias.h"
 #include "platform/widgets/application.h"
+#include "platform/core/datetime.h"
 #include "platform/core/exceptions.h"
 #include "platform/data/fbclient.h"
 #include "platform/core/formatsettings.h"
@@ -95,7 +104,8 @@ TMainForm::TMainForm(QWidget* Parent)
     Wire(FileNewOrder, &TMainForm::NewOrder);
     Wire(PrintCustList, &TMainForm::CustomerReport);
     Wire(PrintOrders, &TMainForm::OrderReport);
-    Wire(PrintInvoice, &TMainForm::InvoiceReport);
+    // The menu item shares its name with the operation PrintInvoice, which hides it.
+    Wire(Ui::TMainForm::PrintInvoice, &TMainForm::InvoiceReport);
     Wire(FilePrinterSetup, &TMainForm::PrinterSetupClick);
     Wire(FileExit, &TMainForm::CloseApp);
     Wire(ViewOrders, &TMainForm::BrowseCustOrd);
@@ -205,32 +215,76 @@ void TMainForm::BrowseCustOrd(TObject*)
 {
     static const char* const Formats[] = {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"};
     FormatSettings.ShortDateFormat = Formats[DateOrder(QString::fromStdString(FormatSettings.ShortDateFormat))];
-    // BrCustOrdForm->Show() joins here once the customers' orders window exists.
+    BrCustOrdForm->Show();
 }
 
 void TMainForm::BrowseParts(TObject*)
 {
-    // BrPartsForm->Show() joins here once the parts window exists.
+    BrPartsForm->Show();
 }
 
 void TMainForm::ReportBtnClick(TObject*)
 {
-    // The report selection dialog (PickRpt) joins here once the reports exist.
+    if (PickRpt->ShowModal() != mrOk)
+        return;
+    switch (PickRpt->ReportType->ItemIndex()) {
+    case 0: PrintCustomerList(PickRpt->FPreview); break;
+    case 1: PrintOrderHistory(PickRpt->FPreview); break;
+    case 2: PrintInvoice(PickRpt->FPreview); break;
+    default: break;
+    }
 }
 
 void TMainForm::CustomerReport(TObject*)
 {
-    // Prints CustomerByInvoiceReport without preview once the reports exist.
+    PrintCustomerList(false);
 }
 
 void TMainForm::OrderReport(TObject*)
 {
-    // Prints OrdersByDateReport without preview once the reports exist.
+    PrintOrderHistory(false);
 }
 
 void TMainForm::InvoiceReport(TObject*)
 {
-    // Prints InvoiceByOrderNoReport without preview once the reports exist.
+    PrintInvoice(false);
+}
+
+void TMainForm::PrintCustomerList(bool Preview)
+{
+    CustomerByInvoiceReport->Produce(Preview ? roPreview : roPrint);
+}
+
+void TMainForm::PrintOrderHistory(bool Preview)
+{
+    TQueryCustDlg* dialog = QueryCustDlg;
+    dialog->Msglab->SetCaption(QStringLiteral("Print all orders ranging:"));
+    // A box left holding text that is no date stays as it is: the dialog shows it and
+    // refuses it on OK.
+    try {
+        if (dialog->FromDate() == 0)
+            dialog->SetFromDate(EncodeDate(1995, 1, 1));
+    } catch (const EConvertError&) {
+    }
+    try {
+        if (dialog->ToDate() == 0)
+            dialog->SetToDate(Now());
+    } catch (const EConvertError&) {
+    }
+    if (dialog->ShowModal() != mrOk)
+        return;
+    // The dialog accepts an emptied To box; a history up to day 0 would be empty, so
+    // it runs to today, as the box offered.
+    const TDateTime to = dialog->ToDate() == 0 ? Date() : dialog->ToDate();
+    OrdersByDateReport->Produce(dialog->FromDate(), to, Preview ? roPreview : roPrint);
+}
+
+void TMainForm::PrintInvoice(bool Preview)
+{
+    // The picker opens the orders, and the number chosen is the current order.
+    if (PickOrderNoDlg->ShowModal() != mrOk)
+        return;
+    InvoiceByOrderNoReport->Produce(Preview ? roPreview : roPrint);
 }
 
 void TMainForm::PrinterSetupClick(TObject*)

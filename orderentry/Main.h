@@ -44,6 +44,15 @@ public:
     void ViewLocalClick(TObject* Sender);
     void ViewRemoteClick(TObject* Sender);
 
+    // The three reports to the printer, or first to the preview window (returning when
+    // it closes): the customer list; the order history of a range asked in
+    // QueryCustDlg; the invoice of an order chosen in PickOrderNoDlg. A dialog
+    // closed without OK prints nothing. PrintInvoice hides the menu item of that name,
+    // which is Ui::TMainForm::PrintInvoice.
+    void PrintCustomerList(bool Preview);
+    void PrintOrderHistory(bool Preview);
+    void PrintInvoice(bool Preview);
+
     // 0 when the date format puts the month first, 1 the day, 2 the year (the first of
     // the letters D, M, Y in any case decides; none gives 0).
     static int DateOrder(const QString& DateFormat);

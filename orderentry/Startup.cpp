@@ -9,8 +9,19 @@
 #include "orderentry/DataMod.h"
 #include "orderentry/Main.h"
 #include "orderentry/Splash.h"
+#include "orderentry/custord_form.h"
 #include "orderentry/date_form.h"
+#include "orderentry/edcust_form.h"
+#include "orderentry/edparts_form.h"
 #include "orderentry/order_form.h"
+#include "orderentry/parts_form.h"
+#include "orderentry/querycust_dlg.h"
+#include "orderentry/search_dlg.h"
+#include "orderentry/customer_report.h"
+#include "orderentry/invoice_report.h"
+#include "orderentry/orders_report.h"
+#include "orderentry/pickorderno_dlg.h"
+#include "orderentry/pickrpt_dlg.h"
 #include "localization/langwiz.h"
 
 #include "platform/widgets/application.h"
@@ -115,19 +126,26 @@ QList<QObject*>& ApplicationComponents()
 
 void CreateApplicationObjects()
 {
-    // The order of the program's objects; later windows and reports join in their place.
+    // The order of the program's objects: each window reaches those made before it.
     CreateVornData(nullptr);
     ApplicationComponents().append(VornData);
     Step(QStringLiteral("VornData"));
     Create(MainForm, QStringLiteral("MainForm"));
-    // BrPartsForm, QueryCustDlg, EdPartsForm, BrCustOrdForm and EdCustForm come here,
-    // in that order.
+    Create(BrPartsForm, QStringLiteral("BrPartsForm"));
+    Create(QueryCustDlg, QStringLiteral("QueryCustDlg"));
+    Create(EdPartsForm, QStringLiteral("EdPartsForm"));
+    Create(BrCustOrdForm, QStringLiteral("BrCustOrdForm"));
+    Create(EdCustForm, QStringLiteral("EdCustForm"));
     Create(EdOrderForm, QStringLiteral("EdOrderForm"));
-    // SearchDlg comes here.
+    Create(SearchDlg, QStringLiteral("SearchDlg"));
     Create(BrDateForm, QStringLiteral("BrDateForm"));
     Create(AboutBox, QStringLiteral("AboutBox"));
-    // PickRpt, CustomerByInvoiceReport, OrdersByDateReport, InvoiceByOrderNoReport and
-    // PickOrderNoDlg come here, in that order.
+    Create(PickRpt, QStringLiteral("PickRpt"));
+    // The reports are no windows: CloseOtherForms passes them by.
+    Create(CustomerByInvoiceReport, QStringLiteral("CustomerByInvoiceReport"));
+    Create(OrdersByDateReport, QStringLiteral("OrdersByDateReport"));
+    Create(InvoiceByOrderNoReport, QStringLiteral("InvoiceByOrderNoReport"));
+    Create(PickOrderNoDlg, QStringLiteral("PickOrderNoDlg"));
     // The language wizard last: each left Alt+L makes one for the form and frees it.
     InstallLanguageWizard();
 }

@@ -23,6 +23,12 @@ target_link_libraries(vornapp_forms PUBLIC datamod localization platform_datacon
   platform_core_locale Qt6::Widgets)
 qt_add_resources(vornapp_forms vornapp_images PREFIX "/" FILES ${VORNAPP_IMAGES})
 
+# The customer windows, the parts windows and the reports add their sources and
+# tests to vornapp_forms from their own files.
+include(${CMAKE_CURRENT_SOURCE_DIR}/Customers.cmake)
+include(${CMAKE_CURRENT_SOURCE_DIR}/Parts.cmake)
+include(${CMAKE_CURRENT_SOURCE_DIR}/Reports.cmake)
+
 # The help file lies beside the program, where Application looks for "VORNAPP.HLP".
 add_custom_command(
   OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/VORNAPP.html

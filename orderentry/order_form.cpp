@@ -5,6 +5,7 @@
 
 #include "orderentry/DataMod.h"
 #include "orderentry/date_form.h"
+#include "orderentry/search_dlg.h"
 
 #include "platform/core/exceptions.h"
 #include "platform/data/datasource.h"
@@ -263,8 +264,13 @@ void TEdOrderForm::PickPartNo(TObject*)
 {
     if (ItemsGrid->SelectedField() != VornData->ItemsPartNo)
         return;
-    // The part search (SearchDlg) takes over here once it exists: it starts on the
-    // line's part when there is one, and the part chosen with OK goes into the line.
+    const double partNo = VornData->ItemsPartNo->AsFloat();
+    if (partNo != 0)
+        SearchDlg->SetPartNo(partNo);
+    if (SearchDlg->ShowParts() != mrOk)
+        return;
+    VornData->Items->Edit();
+    VornData->ItemsPartNo->SetAsFloat(SearchDlg->PartNo());
 }
 
 void TEdOrderForm::SoldByComboKeyPress(TObject*, QChar& Key)

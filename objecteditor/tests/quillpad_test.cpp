@@ -107,7 +107,8 @@ private slots:
     {
         TMessageRecorder Boxes;
         Run R;
-        QCOMPARE(R.Form->windowTitle(), QString("Nodescope"));
+        // The caption names the object file it edits.
+        QCOMPARE(R.Form->windowTitle(), QString("object.xml - Nodescope"));
         QCOMPARE(R.Form->objectName(), QString("Form1"));
         QCOMPARE(R.Ins()->objectName(), QString("Nodescope1"));
         QVERIFY(!R.Ins()->ReadOnly());

@@ -217,6 +217,12 @@ public:
     QVariantList Values;    // its bound parameters
     bool Seek = false;
     QString Inner;          // seek mode: the select with the hidden columns, unordered
+    // Seek mode in local data: Inner cut where its own condition starts, so that a page's
+    // bound on the first ordering term can go first: SQLite starts its index range at the
+    // first bound it meets on a column, and a statement's own "SaleDate >= :FromDate"
+    // would otherwise make every page read from the start of the range.
+    QString InnerHead, InnerCondition, LeadTerm;
+    int ParamsBeforeCondition = 0;
     QStringList Hidden;     // seek mode: the hidden columns' names, in order
     QVector<bool> Desc;     // seek mode: their directions
     bool Wrap = false;      // position mode: the statement limits its rows itself
@@ -227,6 +233,9 @@ public:
     bool PlanSeek(TSqlRunner& runner);
     QString OrderBy(bool forward) const;
     QString SeekCondition(const QVector<QVariant>& key, bool forward, bool inclusive, QVariantList& params) const;
+    // Inner for the rows from a key on, with the statement's parameters (and the lead
+    // bound's) appended to params.
+    QString InnerFrom(const QVector<QVariant>* key, bool forward, QVariantList& params) const;
     QString PositionSql(qint64 offset, int count) const;
 };
 
@@ -278,6 +287,7 @@ bool TQuery::Paging::PlanSeek(TSqlRunner& runner)
     }
     if (i < clauseEnd && tokens[i].Word != "WHERE")
         return false;
+    const int where = i < clauseEnd ? i : -1;
     // The ORDER BY terms, each with its direction.
     QStringList terms;
     QVector<bool> desc;
@@ -341,10 +351,31 @@ bool TQuery::Paging::PlanSeek(TSqlRunner& runner)
     QString list = Statement.mid(tokens[1].Start, tokens[from].Start - tokens[1].Start);
     if (from == 2 && tokens[1].Punct == '*')
         list = qualifier + ".* ";
-    Inner = Statement.left(tokens[1].Start) + list.trimmed() + ", " + hiddenList.join(", ") + " "
-        + Statement.mid(tokens[from].Start, (order >= 0 ? tokens[order].Start : int(Statement.size())) - tokens[from].Start);
+    const int conditionEnd = order >= 0 ? tokens[order].Start : int(Statement.size());
+    const int headEnd = where >= 0 ? tokens[where].Start : conditionEnd;
+    InnerHead = Statement.left(tokens[1].Start) + list.trimmed() + ", " + hiddenList.join(", ") + " "
+        + Statement.mid(tokens[from].Start, headEnd - tokens[from].Start);
+    Inner = InnerHead + Statement.mid(headEnd, conditionEnd - headEnd);
+    InnerCondition = where >= 0 ? Statement.mid(tokens[where].End, conditionEnd - tokens[where].End).trimmed() : QString();
+    LeadTerm = terms.isEmpty() ? identity.value(0) : terms.first();
+    ParamsBeforeCondition = 0;
+    for (int t = 0; t < tokens.size() && (where < 0 || t < where); ++t)
+        if (tokens[t].Punct == '?')
+            ++ParamsBeforeCondition;
     Seek = true;
     return true;
+}
+
+QString TQuery::Paging::InnerFrom(const QVector<QVariant>* key, bool forward, QVariantList& params) const
+{
+    const bool up = !Desc.isEmpty() && Desc.first() != forward;
+    if (Dialect != dlSqlite || !key || key->value(0).isNull() || !up) {
+        params << Values;
+        return Inner;
+    }
+    params << Values.mid(0, ParamsBeforeCondition) << key->value(0) << Values.mid(ParamsBeforeCondition);
+    return InnerHead + " WHERE " + LeadTerm + " >= ?"
+        + (InnerCondition.isEmpty() ? QString() : " AND (" + InnerCondition + ")");
 }
 
 QString TQuery::Paging::OrderBy(bool forward) const
@@ -542,11 +573,12 @@ QVector<QVector<QVariant>> TQuery::FetchRows(const QVector<QVariant>* key, bool 
     p.HaveFirstPage = false;
     p.FirstPage.clear();
     if (p.Seek) {
-        QVariantList params = p.Values;
+        QVariantList params;
+        const QString inner = p.InnerFrom(key, forward, params);
         QString where;
         if (key)
             where = " WHERE " + p.SeekCondition(*key, forward, inclusive, params);
-        return Read("SELECT * FROM (" + p.Inner + ") QV" + where + p.OrderBy(forward) + LimitClause(p.Dialect, count),
+        return Read("SELECT * FROM (" + inner + ") QV" + where + p.OrderBy(forward) + LimitClause(p.Dialect, count),
                     params);
     }
     if (forward) {

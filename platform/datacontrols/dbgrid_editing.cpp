@@ -41,6 +41,15 @@ protected:
         QLineEdit::keyPressEvent(replaced ? replaced.get() : event);
     }
 
+    // A double-click on the cell being edited is the grid's too (a part pick, a
+    // calendar): the editor opened on the click before it, so the grid never saw it.
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QLineEdit::mouseDoubleClickEvent(event);
+        if (event->button() == Qt::LeftButton && FGrid->OnDblClick)
+            FGrid->Guarded([&] { FGrid->OnDblClick(FGrid); });
+    }
+
 private:
     TDBGrid* FGrid;
 };

@@ -56,7 +56,9 @@ QList<TableDef> MakeTables()
                     {"Freight", T::Currency},
                     {"AmountPaid", T::Currency}},
                    {"OrderNo"},
-                   {{"ORDERS_CUSTNO", {"CustNo"}}, {"ORDERS_SALEDATE", {"SaleDate"}}}});
+                   // Each ends with the key: a browser orders ties by it, so the index
+                   // alone serves a customer's orders or a date range from either end.
+                   {{"ORDERS_CUSTNO", {"CustNo", "OrderNo"}}, {"ORDERS_SALEDATE", {"SaleDate", "OrderNo"}}}});
 
     // The primary key (OrderNo, ItemNo) also serves the ordering by OrderNo.
     tables.append({"ITEMS",

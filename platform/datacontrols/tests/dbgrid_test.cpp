@@ -517,6 +517,13 @@ private slots:
         QCOMPARE(CurrentNo(), 2.0);
         QTest::mouseDClick(Grid->viewport(), Qt::LeftButton, {}, QPoint(Grid->CellRect(0, 0).center().x(), 2));
         QCOMPARE(dbl, 1);
+        // A click on the selected cell opens its editor; a double-click there is the grid's too.
+        QTest::mouseClick(Grid->viewport(), Qt::LeftButton, {}, Grid->CellRect(1, 0).center());
+        QVERIFY(Grid->EditorMode());
+        QTest::mouseDClick(Grid->InplaceEditor(), Qt::LeftButton);
+        QCOMPARE(dbl, 2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!Grid->EditorMode());
 
         // The ellipsis shows in the selected cell of its column and clicks through.
         const QRect cell = Grid->CellRect(Grid->Row(), 1);

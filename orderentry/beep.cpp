@@ -1,0 +1,13 @@
+#include "orderentry/beep.h"
+
+#include <QApplication>
+
+std::function<void()> OnBeep;
+
+void Beep()
+{
+    if (OnBeep)
+        OnBeep();
+    else
+        QApplication::beep();
+}
