@@ -12,7 +12,10 @@ TRadioGroup::TRadioGroup(QWidget* Parent)
     , FFont(new TFont(this))
     , FGroup(new QButtonGroup(this))
 {
-    new QGridLayout(this);
+    // Narrow margins, as the group's fixed pixel width was laid out for: the style's
+    // own would cut the items' captions short.
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 2, 2, 2);
     connect(FGroup, &QButtonGroup::idClicked, this, [this](int Index) {
         if (Index == FItemIndex)
             return;

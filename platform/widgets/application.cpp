@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFont>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -214,6 +215,10 @@ void CatchTerminationSignals(std::function<void(int Signal)> Handler)
 TGuiApplication::TGuiApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // The windows are laid out in pixels for MS Sans Serif; without it the system's
+    // default (often the wide DejaVu Sans) cuts captions short. Liberation Sans keeps
+    // Arial's narrow widths, where it is installed.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 }
 
 TGuiApplication::~TGuiApplication()
