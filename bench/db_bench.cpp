@@ -11,6 +11,7 @@
 // when it already holds ORDERS.DB it is used as it is, else it is built there. Without
 // it the database is built in a temporary folder and removed afterwards.
 #include "platform/data/alias.h"
+#include "bench/bench_memory.h"
 #include "bench/bench_orders.h"
 #include "platform/data/database.h"
 #include "platform/data/datasource.h"
@@ -34,19 +35,6 @@
 #include <random>
 
 namespace {
-
-double StatusMb(const char* key)
-{
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
-double PeakMb() { return StatusMb("VmHWM:"); }
-double ResidentMb() { return StatusMb("VmRSS:"); }
 
 double Ms(QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 

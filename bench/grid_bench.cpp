@@ -25,6 +25,7 @@
 #include "platform/data/datasource.h"
 #include "platform/data/localstore.h"
 #include "platform/data/table.h"
+#include "bench/bench_memory.h"
 #include "bench/bench_orders.h"
 #include "bench/grid_bench_browsers.h"
 
@@ -49,26 +50,6 @@
 #include <vector>
 
 namespace {
-
-double StatusMb(const char* key)
-{
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
-// Each side's peak is its own: the kernel's high-water mark starts again from here.
-void ResetPeak()
-{
-    QFile f("/proc/self/clear_refs");
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
-
-double PeakMb() { return StatusMb("VmHWM:"); }
 
 double Ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 

@@ -14,6 +14,7 @@
 //
 // FOLDER keeps the database between runs: when it already holds ORDERS.DB it is used
 // as it is, else it is built there (as vorndata --orders ORDERS FOLDER would).
+#include "bench/bench_memory.h"
 #include "bench/bench_orders.h"
 #include "platform/core/convert.h"
 #include "platform/data/database.h"
@@ -36,26 +37,6 @@
 #include <cstdio>
 
 namespace {
-
-double StatusMb(const char* key)
-{
-    QFile f("/proc/self/status");
-    f.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
-// Each side's peak is its own: the kernel's high-water mark starts again from here.
-void ResetPeak()
-{
-    QFile f("/proc/self/clear_refs");
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
-
-double PeakMb() { return StatusMb("VmHWM:"); }
 
 double Seconds(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e9; }
 
