@@ -11,7 +11,7 @@
 // when it already holds ORDERS.DB it is used as it is, else it is built there. Without
 // it the database is built in a temporary folder and removed afterwards.
 #include "platform/data/alias.h"
-#include "bench/bench_memory.h"
+#include "bench/bench_figures.h"
 #include "bench/bench_orders.h"
 #include "platform/data/database.h"
 #include "platform/data/datasource.h"
@@ -36,15 +36,7 @@
 
 namespace {
 
-double Ms(QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
-
-// Commits wait for the disk; the median keeps one slow flush from deciding the figure.
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
+// Commits wait for the disk: the applies are timed many times and the median kept.
 constexpr int kApplies = 31;
 
 } // namespace

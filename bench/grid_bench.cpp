@@ -25,7 +25,7 @@
 #include "platform/data/datasource.h"
 #include "platform/data/localstore.h"
 #include "platform/data/table.h"
-#include "bench/bench_memory.h"
+#include "bench/bench_figures.h"
 #include "bench/bench_orders.h"
 #include "bench/grid_bench_browsers.h"
 
@@ -50,8 +50,6 @@
 #include <vector>
 
 namespace {
-
-double Ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
 
 void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
@@ -81,12 +79,6 @@ constexpr int kPages = 100;
 // The grid's open and jump are timed several times, each on a new browser, and the
 // median kept: one is short enough for a busy machine to decide it.
 constexpr int kOpens = 5;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 } // namespace
 

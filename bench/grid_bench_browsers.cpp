@@ -4,6 +4,7 @@
 // closed dataset and paints, or jumps with Ctrl+End in the grid and paints.
 // Targets: opening under 100 ms, a jump under 50 ms.
 #include "bench/grid_bench_browsers.h"
+#include "bench/bench_figures.h"
 
 #include "orderentry/DataMod.h"
 #include "orderentry/custord_form.h"
@@ -28,14 +29,6 @@
 #include <vector>
 
 namespace {
-
-double Ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 void CtrlEnd(QWidget* target)
 {

@@ -14,7 +14,7 @@
 //
 // FOLDER keeps the database between runs: when it already holds ORDERS.DB it is used
 // as it is, else it is built there (as vorndata --orders ORDERS FOLDER would).
-#include "bench/bench_memory.h"
+#include "bench/bench_figures.h"
 #include "bench/bench_orders.h"
 #include "platform/core/convert.h"
 #include "platform/data/database.h"

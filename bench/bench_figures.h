@@ -1,8 +1,22 @@
-// The benchmarks' memory figures, from the kernel's account of this process.
+// The benchmarks' figures: times, their medians, and memory from the kernel's account
+// of this process.
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <algorithm>
+#include <vector>
+
+inline double Ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+
+// A busy machine slows single runs: the median keeps one from deciding a figure.
+inline double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
 
 // A "Vm...:" line of /proc/self/status in MB.
 inline double StatusMb(const char* key)
